@@ -1,0 +1,36 @@
+#include "resources/string_table.h"
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+
+namespace kestrune::strings {
+namespace {
+
+struct Entry {
+    int id;
+    std::string_view text;
+};
+
+// Sorted by id; lookups are binary searches.
+constexpr Entry kTable[] = {
+#include "resources/string_table_entries.inc"
+};
+
+}  // namespace
+
+std::optional<std::string_view> lookup(int id) {
+    const auto* it = std::lower_bound(std::begin(kTable), std::end(kTable), id,
+                                      [](const Entry& e, int v) { return e.id < v; });
+    if (it == std::end(kTable) || it->id != id) return std::nullopt;
+    return it->text;
+}
+
+std::string text(int id) {
+    if (auto t = lookup(id)) return std::string(*t);
+    return "ER:" + std::to_string(id);
+}
+
+std::size_t count() { return std::size(kTable); }
+
+}  // namespace kestrune::strings

@@ -1,0 +1,20 @@
+#pragma once
+// The program's texts by message id. Every message the program shows lives
+// here, so that the same id always shows the same words.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kestrune::strings {
+
+// The text of `id`, or nullopt when there is none.
+std::optional<std::string_view> lookup(int id);
+
+// The text of `id`, or "ER:<id>" when there is none (what a message box shows).
+std::string text(int id);
+
+// Number of entries in the table (for tests and tools).
+std::size_t count();
+
+}  // namespace kestrune::strings
