@@ -33,4 +33,11 @@ std::string text(int id) {
 
 std::size_t count() { return std::size(kTable); }
 
+std::vector<int> allIds() {
+    std::vector<int> ids;
+    ids.reserve(std::size(kTable));
+    for (const Entry& e : kTable) ids.push_back(e.id);
+    return ids;
+}
+
 }  // namespace kestrune::strings

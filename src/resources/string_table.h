@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestrune::strings {
 
@@ -16,5 +17,8 @@ std::string text(int id);
 
 // Number of entries in the table (for tests and tools).
 std::size_t count();
+
+// Every id that has a text, in table order (for tests and tools).
+std::vector<int> allIds();
 
 }  // namespace kestrune::strings
