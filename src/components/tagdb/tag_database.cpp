@@ -29,6 +29,12 @@ std::uint32_t randomSeed() {
     }
 }
 
+// A tag deleted between the lookup and the access was, for a caller by
+// name, simply not there.
+Code byName(Code c) {
+    return c == kTagDeleted ? kTagUnknownTag : c;
+}
+
 }  // namespace
 
 TagDatabase::TagDatabase() : keyCounter_(randomSeed()) {}
@@ -91,20 +97,20 @@ TagRecord* TagDatabase::GetTagEntryPtrX(std::uint32_t id) const {
 Code TagDatabase::SetData(std::string_view task, std::string_view tag, const DB_PARAM* p) {
     Code why = kOk;
     TagRecord* r = find(task, tag, &why);
-    return r ? SetDataExp(r, p) : why;
+    return r ? byName(SetDataExp(r, p)) : why;
 }
 
 Code TagDatabase::GetData(std::string_view task, std::string_view tag, DB_PARAM* p) const {
     Code why = kOk;
     const TagRecord* r = find(task, tag, &why);
-    return r ? GetDataExp(r, p) : why;
+    return r ? byName(GetDataExp(r, p)) : why;
 }
 
 Code TagDatabase::SetLockedData(std::string_view task, std::string_view tag, std::uint32_t key,
                                 const DB_PARAM* p) {
     Code why = kOk;
     TagRecord* r = find(task, tag, &why);
-    return r ? SetLockedDataExp(r, key, p) : why;
+    return r ? byName(SetLockedDataExp(r, key, p)) : why;
 }
 
 Code TagDatabase::EnableTag(std::string_view task, std::string_view tag, bool on) {

@@ -26,6 +26,7 @@
 
 #include "components/tagdb/db_param.h"
 #include "components/tagdb/tag_directory.h"
+#include "components/tagdb/tag_key.h"
 #include "components/tagdb/tag_record.h"
 #include "components/tagdb/tagdb_codes.h"
 #include "components/tagdb/task_record.h"
