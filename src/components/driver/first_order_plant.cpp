@@ -40,6 +40,8 @@ void FirstOrderPlant::advanceTo(double t) {
         integrate(t - time_, input_);
         time_ = t;
     }
+    // Without a lag the output is the input the moment it arrives.
+    if (params_.tau <= 0.0) y_ = params_.gain * input_;
 }
 
 void FirstOrderPlant::setInput(double t, double u) {
