@@ -1,7 +1,8 @@
 #pragma once
 // The program-wide settings read once at start-up from section "System" of
 // the settings file, each with its default and its limits. A missing file or
-// key never fails: the defaults apply.
+// key never fails: the defaults apply. (DispThreadPriority95 served an older
+// family of systems and is not read.)
 
 #include <string>
 #include <string_view>
