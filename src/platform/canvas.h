@@ -97,7 +97,7 @@ class Canvas {
         PopClip
     };
     // Called after each change of state or clip has taken effect.
-    virtual void changed(Change what) {}
+    virtual void changed(Change /*what*/) {}
 
   private:
     CanvasState state_;
