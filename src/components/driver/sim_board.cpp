@@ -43,7 +43,6 @@ const std::vector<GainRange>& simGainList() {
 
 SimBoard::SimBoard(const DeviceEntry& e, std::shared_ptr<const SimClock> clock)
     : SimDevice(e, std::move(clock)),
-      configuredGains_(e.ai.size(), 0),
       ao_(e.aoCount, 0.0f),
       latches_(e.ports.size(), 0),
       counters_(e.counters),
@@ -116,10 +115,10 @@ Code SimBoard::dioGetConfig(DioConfig& c) {
 Code SimBoard::maiConfig(const PT_MAIConfig& p) {
     if (p.NumChan == 0 || p.GainArray.size() < p.NumChan) return err(DriverError::BufferTooSmall);
     if (std::size_t(p.StartChan) + p.NumChan > aiChannels()) return err(DriverError::InvalidChannel);
+    // The simulated converter applies each read's own gains, so a valid
+    // configuration has nothing further to set up.
     for (std::size_t i = 0; i < p.NumChan; ++i)
         if (!gain(p.GainArray[i])) return err(DriverError::InvalidGain);
-    std::lock_guard lock(mutex_);
-    std::copy_n(p.GainArray.begin(), p.NumChan, configuredGains_.begin() + p.StartChan);
     return kOk;
 }
 

@@ -69,7 +69,6 @@ class SimBoard final : public SimDevice {
     std::vector<SignalGenerator> signals_;
     std::map<std::size_t, FirstOrderPlant> plants_;  // analog input channel -> its plant
     std::map<std::uint16_t, SignalGenerator> thermocouples_;
-    std::vector<std::uint16_t> configuredGains_;
     std::vector<float> ao_;
     std::vector<std::uint8_t> latches_;
     SimCounters counters_;
