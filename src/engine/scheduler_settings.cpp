@@ -6,12 +6,11 @@
 
 namespace kestrune {
 
-SchedulerSettings SchedulerSettings::fromProfileValues(int taskScheduleRes, int singleTaskMode,
-                                                       int dispThreadPriority) {
+SchedulerSettings SchedulerSettings::fromSettings(const Settings& settings) {
     SchedulerSettings s;
-    s.setResolution(taskScheduleRes);
-    s.singleTaskMode = singleTaskMode != 0;
-    s.displayPriorityIndex = clampDisplayPriorityIndex(dispThreadPriority);
+    s.setResolution(settings.taskScheduleRes);
+    s.singleTaskMode = settings.singleTaskMode;
+    s.displayPriorityIndex = clampDisplayPriorityIndex(settings.dispThreadPriority);
     return s;
 }
 

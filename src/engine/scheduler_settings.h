@@ -6,6 +6,8 @@
 // its stored display refresh period. A run uses the values in force when it
 // starts.
 
+#include "platform/settings.h"
+
 namespace kestrune {
 
 struct SchedulerSettings {
@@ -20,10 +22,8 @@ struct SchedulerSettings {
     int displayPriorityIndex = 0;                                     // 0 idle .. 5 highest
     bool singleTaskMode = false;
 
-    // From the integer values of TaskScheduleRes, SingleTaskMode and
-    // DispThreadPriority (a missing key reads as its default, 0).
-    static SchedulerSettings fromProfileValues(int taskScheduleRes, int singleTaskMode,
-                                               int dispThreadPriority);
+    // From TaskScheduleRes, SingleTaskMode and DispThreadPriority, with D at its default for R.
+    static SchedulerSettings fromSettings(const Settings& settings);
 
     // 0 (missing) gives 5; otherwise clamped to 5..100.
     static int clampResolution(int taskScheduleRes);
