@@ -1,0 +1,31 @@
+#include "taskmodel/run_gate.h"
+
+#include <thread>
+
+namespace kestrune {
+
+bool RunGate::enter() {
+    return running_.update([this](std::uint8_t& running) {
+        if (running == 0) return false;
+        busy_.fetch_add(1, std::memory_order_acq_rel);
+        return true;
+    });
+}
+
+void RunGate::close() {
+    for (;;) {
+        const bool closed = running_.update([this](std::uint8_t& running) {
+            if (busy_.load(std::memory_order_acquire) != 0) return false;
+            running = 0;
+            return true;
+        });
+        if (closed) return;
+        if (sleeper_) {
+            sleeper_(kPollInterval);
+        } else {
+            std::this_thread::sleep_for(kPollInterval);
+        }
+    }
+}
+
+}  // namespace kestrune
