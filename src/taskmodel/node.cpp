@@ -19,7 +19,9 @@ Status cutShort(const BinaryReader& in, std::string_view what) {
 }  // namespace
 
 Node::Node(const NodeContext& context, std::int16_t kind, FourCC fileTag)
-    : GraphObject(context.registry, kind, fileTag), context_(context) {}
+    : GraphObject(context.registry, kind, fileTag), context_(context) {
+    setOwner(context.task);
+}
 
 Node::~Node() {
     if (context_.outputRegistry != nullptr) {

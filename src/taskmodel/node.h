@@ -88,9 +88,9 @@ class Node : public GraphObject {
     virtual void RemoveConsumer(std::uint32_t id);
     // "Node:<id> Type=<kind>, In:<sources> Out:<targets>\r\n" for diagnostics.
     virtual void Dump(std::string& out) const;
-    // Sets the running flag; 0.
+    // The base only sets the running flag; kinds resolve their sources first.
     virtual Code Start();
-    // 0.
+    // The base has nothing to compute.
     virtual Code Scan();
     // Waits until no other thread is inside the run gate (20 ms polls), then
     // clears the running flag; 0.
