@@ -85,7 +85,8 @@ class TagDatabase {
     Code SetLockedDataExp(TagRecord* tag, std::uint32_t key, const DB_PARAM* p) {
         return tag && p ? tag->writeLocked(*p, key) : nullCode(tag);
     }
-    // By name and by id.
+    // By name and by id. By name, a tag deleted by another thread between
+    // the lookup and the access answers kTagUnknownTag, as if never found.
     Code SetData(std::string_view task, std::string_view tag, const DB_PARAM* p);
     Code GetData(std::string_view task, std::string_view tag, DB_PARAM* p) const;
     Code SetDataX(std::uint32_t id, const DB_PARAM* p) { return SetDataExp(findById(id), p); }

@@ -14,11 +14,8 @@ TagRecord* TagDirectory::find(std::string_view task, std::string_view tag, Code*
     TagRecord* found = nullptr;
     if (key.set(task, tag)) {
         std::shared_lock lock(mutex_);
-        if (auto it = tags_.find(key.key()); it != tags_.end()) {
-            found = it->second;
-        } else {
-            code = findTaskLocked(key.task()) ? kTagUnknownTag : kTagUnknownTask;
-        }
+        found = tags_.find(key.key());
+        if (found == nullptr) code = findTaskLocked(key.task()) ? kTagUnknownTag : kTagUnknownTask;
     }
     if (why) *why = found ? kOk : code;
     return found;
@@ -79,9 +76,9 @@ Code TagDirectory::addTask(std::string_view task, void* owner) {
     }
 }
 
-void TagDirectory::dropTagLocked(TagRecord* tag) {
-    tags_.erase(TagKey::compose(tag->task_->name_, tag->name_));
-    tag->task_->tags_.erase(tag);
+void TagDirectory::dropTagLocked(TaskRecord* task, TagRecord* tag) {
+    tags_.erase(tag->key_);
+    task->tags_.erase(tag);
     tag->markDeleted();
 }
 
@@ -92,7 +89,7 @@ Code TagDirectory::deleteTask(std::string_view task) {
     auto it = tasks_.find(key.task());
     if (it == tasks_.end()) return kTagUnknownTask;
     TaskRecord* t = it->second;
-    for (TagRecord* tag : std::vector<TagRecord*>(t->tags_.begin(), t->tags_.end())) dropTagLocked(tag);
+    for (TagRecord* tag : std::vector<TagRecord*>(t->tags_.begin(), t->tags_.end())) dropTagLocked(t, tag);
     tasks_.erase(it);
     t->deleted_ = true;
     t->owner_ = nullptr;
@@ -115,9 +112,10 @@ Code TagDirectory::renameTask(std::string_view oldName, std::string_view newName
         t->name_ = node.key();
         tasks_.insert(std::move(node));
         for (TagRecord* tag : t->tags_) {
-            auto tagNode = tags_.extract(TagKey::compose(from.task(), tag->name_));
-            tagNode.key() = TagKey::compose(t->name_, tag->name_);
-            tags_.insert(std::move(tagNode));
+            std::string newKey = TagKey::compose(t->name_, tag->tagName());
+            tags_.erase(tag->key_);
+            tag->key_ = std::move(newKey);
+            tags_.insert(tag);
         }
         return kOk;
     } catch (const std::bad_alloc&) {
@@ -134,7 +132,7 @@ Code TagDirectory::addTag(std::string_view task, std::string_view tag, std::uint
     if (Code c = addTask(key.task(), nullptr); c != kOk) return c;
     try {
         std::unique_lock lock(mutex_);
-        if (tags_.find(key.key()) != tags_.end()) return kTagExists;
+        if (tags_.find(key.key()) != nullptr) return kTagExists;
         // The task may have gone between the two locks; then this add fails
         // as any add to an unknown task that raced with its deletion would.
         TaskRecord* t = findTaskLocked(key.task());
@@ -142,10 +140,10 @@ Code TagDirectory::addTag(std::string_view task, std::string_view tag, std::uint
         TagRecord* record = records_.append();
         if (record == nullptr) return kTagDatabaseFull;
         const auto id = static_cast<std::uint32_t>(records_.size() + 1);
-        record->init(id, t, std::string(key.tag()), type, count);
+        record->init(id, std::string(key.key()), type, count);
         t->tags_.insert(record);
         try {
-            tags_.emplace(std::string(key.key()), record);
+            tags_.insert(record);
         } catch (const std::bad_alloc&) {
             t->tags_.erase(record);
             throw;
@@ -161,9 +159,9 @@ Code TagDirectory::deleteTag(std::string_view task, std::string_view tag) {
     TagKey key;
     if (!key.set(task, tag)) return kTagBadName;
     std::unique_lock lock(mutex_);
-    auto it = tags_.find(key.key());
-    if (it == tags_.end()) return findTaskLocked(key.task()) ? kTagUnknownTag : kTagUnknownTask;
-    dropTagLocked(it->second);
+    TagRecord* record = tags_.find(key.key());
+    if (record == nullptr) return findTaskLocked(key.task()) ? kTagUnknownTag : kTagUnknownTask;
+    dropTagLocked(findTaskLocked(key.task()), record);
     return kOk;
 }
 
@@ -173,15 +171,14 @@ Code TagDirectory::renameTag(std::string_view task, std::string_view oldName, st
     if (!from.set(task, oldName) || !to.set(task, newName)) return kTagBadName;
     try {
         std::unique_lock lock(mutex_);
-        auto it = tags_.find(from.key());
-        if (it == tags_.end()) return findTaskLocked(from.task()) ? kTagUnknownTag : kTagUnknownTask;
+        TagRecord* record = tags_.find(from.key());
+        if (record == nullptr) return findTaskLocked(from.task()) ? kTagUnknownTag : kTagUnknownTask;
         if (from.key() == to.key()) return kOk;
-        if (tags_.find(to.key()) != tags_.end()) return kTagExists;
-        TagRecord* record = it->second;
-        auto node = tags_.extract(it);
-        node.key() = std::string(to.key());
-        record->name_ = std::string(to.tag());
-        tags_.insert(std::move(node));
+        if (tags_.find(to.key()) != nullptr) return kTagExists;
+        std::string newKey(to.key());
+        tags_.erase(record->key_);
+        record->key_ = std::move(newKey);
+        tags_.insert(record);
         return kOk;
     } catch (const std::bad_alloc&) {
         return kTagDatabaseFull;
@@ -207,7 +204,7 @@ std::vector<std::string> TagDirectory::tagNames(std::string_view task) const {
     std::sort(records.begin(), records.end(), [](auto* a, auto* b) { return a->id() < b->id(); });
     std::vector<std::string> names;
     names.reserve(records.size());
-    for (const TagRecord* r : records) names.push_back(r->name_);
+    for (const TagRecord* r : records) names.emplace_back(r->tagName());
     return names;
 }
 
@@ -217,7 +214,7 @@ void TagDirectory::forEachTag(
     const std::size_t n = records_.size();
     for (std::size_t i = 0; i < n; ++i) {
         TagRecord* r = records_.at(i);
-        if (!r->isDeleted()) fn(r->task_->name_, r->name_, *r);
+        if (!r->isDeleted()) fn(r->taskName(), r->tagName(), *r);
     }
 }
 

@@ -7,7 +7,8 @@
 // records live in a StableArena and are never freed before the directory, so
 // a record found under the lock stays usable after the lock is released, and
 // an id resolves to its record without any lock. A lookup by name builds its
-// key on the stack (TagKey) and finds it in one hash map keyed "TASK\0TAG".
+// key "TASK\0TAG" on the stack (TagKey) and finds it in one flat NameIndex
+// whose entries point straight at the records.
 
 #include <cstdint>
 #include <functional>
@@ -18,6 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "components/tagdb/name_index.h"
 #include "components/tagdb/stable_arena.h"
 #include "components/tagdb/tag_record.h"
 #include "components/tagdb/task_record.h"
@@ -63,7 +65,9 @@ class TagDirectory {
     template <class Fn>
     void forEachRecord(Fn&& fn) const {
         const std::size_t n = records_.size();
-        for (std::size_t i = 0; i < n; ++i) fn(*records_.at(i));
+        for (std::size_t i = 0; i < n; ++i) {
+            if (TagRecord* r = records_.at(i)) fn(*r);
+        }
     }
 
   private:
@@ -71,17 +75,22 @@ class TagDirectory {
         using is_transparent = void;
         std::size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>{}(s); }
     };
-    template <class T>
-    using NameMap = std::unordered_map<std::string, T*, NameHash, std::equal_to<>>;
+    struct TagKeyOf {
+        std::string_view operator()(const TagRecord& r) const noexcept { return r.key_; }
+    };
+    struct TagById {
+        const StableArena<TagRecord>* records;
+        TagRecord* operator()(std::uint32_t id) const noexcept { return records->at(id - 1); }
+    };
 
     TaskRecord* findTaskLocked(std::string_view normalisedName) const;
-    void dropTagLocked(TagRecord* tag);
+    void dropTagLocked(TaskRecord* task, TagRecord* tag);
 
     mutable std::shared_mutex mutex_;
     StableArena<TagRecord> records_;
     std::vector<std::unique_ptr<TaskRecord>> taskStore_;  // creation order, deleted ones kept
-    NameMap<TaskRecord> tasks_;
-    NameMap<TagRecord> tags_;  // by TagKey
+    std::unordered_map<std::string, TaskRecord*, NameHash, std::equal_to<>> tasks_;
+    NameIndex<TagRecord, TagKeyOf, TagById> tags_{TagById{&records_}};  // by TagKey
 };
 
 }  // namespace kestrune

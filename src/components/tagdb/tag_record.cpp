@@ -32,27 +32,26 @@ std::uint32_t normalised(std::uint16_t tagBase, std::uint32_t word) {
 
 }  // namespace
 
-void TagRecord::init(std::uint32_t id, TaskRecord* task, std::string name, std::uint16_t type,
-                     std::uint16_t count) {
+static_assert(sizeof(TagRecord) == 64, "one cache line per tag");
+
+void TagRecord::init(std::uint32_t id, std::string key, std::uint16_t type, std::uint16_t count) {
     id_ = id;
-    task_ = task;
-    name_ = std::move(name);
+    key_ = std::move(key);
     type_ = type;
     count_ = count;
     if (isTextType(type)) {
-        texts_ = std::make_unique<char[]>(std::size_t{count} * kTagTextSize);
+        data_ = std::make_unique<std::uint32_t[]>(std::size_t{count} * kTagTextSize / sizeof(std::uint32_t));
     } else if (count > 1) {
-        numbers_ = std::make_unique<std::uint32_t[]>(count);
+        data_ = std::make_unique<std::uint32_t[]>(count);
     }
     flags_.store(kEnabled, std::memory_order_relaxed);
 }
 
 void TagRecord::markDeleted() noexcept {
     flags_.fetch_or(kDeleted, std::memory_order_acq_rel);
-    key_.store(0, std::memory_order_release);
+    lockKey_.store(0, std::memory_order_release);
     std::lock_guard guard(lock_);
-    numbers_.reset();
-    texts_.reset();
+    data_.reset();
 }
 
 void TagRecord::setFlag(std::uint32_t flag, bool on) noexcept {
@@ -67,7 +66,7 @@ Code TagRecord::checkWritable(const std::uint32_t* key) const noexcept {
     const std::uint32_t flags = flags_.load(std::memory_order_acquire);
     if (flags & kDeleted) return kTagDeleted;
     if (!(flags & kEnabled)) return kTagDisabled;
-    const std::uint32_t lockKey = key_.load(std::memory_order_acquire);
+    const std::uint32_t lockKey = lockKey_.load(std::memory_order_acquire);
     if (lockKey != 0) {
         if (key == nullptr) return kTagLocked;
         if (*key != lockKey) return kTagBadKey;
@@ -110,8 +109,8 @@ Code TagRecord::writeNumbers(const DB_PARAM& p, std::uint16_t n) noexcept {
     const std::uint16_t recBase = tagBaseType(p.type);
     const bool array = isTagArrayType(p.type);
     std::lock_guard guard(lock_);
-    if (!numbers_) return kTagDeleted;
-    std::uint32_t* dst = numbers_.get() + p.start;
+    if (!data_) return kTagDeleted;
+    std::uint32_t* dst = data_.get() + p.start;
     if (!array) {
         dst[0] = tagconv::loadScalar(base, p);
         return kOk;
@@ -125,8 +124,8 @@ Code TagRecord::readNumbers(DB_PARAM& p, std::uint16_t n) const noexcept {
     const std::uint16_t recBase = tagBaseType(p.type);
     const bool array = isTagArrayType(p.type);
     std::lock_guard guard(lock_);
-    if (!numbers_) return kTagDeleted;
-    const std::uint32_t* src = numbers_.get() + p.start;
+    if (!data_) return kTagDeleted;
+    const std::uint32_t* src = data_.get() + p.start;
     if (!array) {
         tagconv::storeScalar(base, src[0], p);
         return kOk;
@@ -144,11 +143,11 @@ Code TagRecord::writeTexts(const DB_PARAM& p, std::uint16_t n) noexcept {
         if (strnlen(src + i * kTagTextSize, kTagTextSize) >= kTagTextSize) return kTagStringTooLong;
     }
     std::lock_guard guard(lock_);
-    if (!texts_) return kTagDeleted;
+    if (!data_) return kTagDeleted;
     for (std::size_t i = 0; i < n; ++i) {
         const char* s = src + i * kTagTextSize;
         const std::size_t len = strnlen(s, kTagMaxTextLength);
-        char* d = texts_.get() + (p.start + i) * kTagTextSize;
+        char* d = textData() + (p.start + i) * kTagTextSize;
         std::memcpy(d, s, len);
         d[len] = '\0';
     }
@@ -158,9 +157,9 @@ Code TagRecord::writeTexts(const DB_PARAM& p, std::uint16_t n) noexcept {
 Code TagRecord::readTexts(DB_PARAM& p, std::uint16_t n) const noexcept {
     char* dst = static_cast<char*>(p.value.pData);
     std::lock_guard guard(lock_);
-    if (!texts_) return kTagDeleted;
+    if (!data_) return kTagDeleted;
     for (std::size_t i = 0; i < n; ++i) {
-        const char* s = texts_.get() + (p.start + i) * kTagTextSize;
+        const char* s = textData() + (p.start + i) * kTagTextSize;
         std::memcpy(dst + i * kTagTextSize, s, strnlen(s, kTagMaxTextLength) + 1);
     }
     return kOk;
@@ -169,13 +168,13 @@ Code TagRecord::readTexts(DB_PARAM& p, std::uint16_t n) const noexcept {
 std::uint32_t TagRecord::lock(std::uint32_t newKey) noexcept {
     if (newKey == 0 || isDeleted()) return 0;
     std::uint32_t expected = 0;
-    return key_.compare_exchange_strong(expected, newKey, std::memory_order_acq_rel) ? newKey : 0;
+    return lockKey_.compare_exchange_strong(expected, newKey, std::memory_order_acq_rel) ? newKey : 0;
 }
 
 Code TagRecord::unlock(std::uint32_t key) noexcept {
     std::uint32_t expected = key;
-    if (key != 0 && key_.compare_exchange_strong(expected, 0, std::memory_order_acq_rel)) return kOk;
-    return key_.load(std::memory_order_acquire) == 0 ? kTagNotLocked : kTagBadKey;
+    if (key != 0 && lockKey_.compare_exchange_strong(expected, 0, std::memory_order_acq_rel)) return kOk;
+    return lockKey_.load(std::memory_order_acquire) == 0 ? kTagNotLocked : kTagBadKey;
 }
 
 bool TagRecord::snapshot(std::vector<std::uint32_t>& numbers, std::vector<std::string>& texts) const {
@@ -192,8 +191,8 @@ bool TagRecord::snapshot(std::vector<std::uint32_t>& numbers, std::vector<std::s
         std::vector<char> copy(std::size_t{count_} * kTagTextSize);
         {
             std::lock_guard guard(lock_);
-            if (!texts_) return false;
-            std::memcpy(copy.data(), texts_.get(), copy.size());
+            if (!data_) return false;
+            std::memcpy(copy.data(), textData(), copy.size());
         }
         texts.reserve(count_);
         for (std::size_t i = 0; i < count_; ++i) {
@@ -204,8 +203,8 @@ bool TagRecord::snapshot(std::vector<std::uint32_t>& numbers, std::vector<std::s
     }
     numbers.resize(count_);
     std::lock_guard guard(lock_);
-    if (!numbers_) return false;
-    std::memcpy(numbers.data(), numbers_.get(), numbers.size() * sizeof(std::uint32_t));
+    if (!data_) return false;
+    std::memcpy(numbers.data(), data_.get(), numbers.size() * sizeof(std::uint32_t));
     return true;
 }
 
@@ -218,9 +217,9 @@ bool TagRecord::restore(std::span<const std::uint32_t> numbers, std::span<const 
             if (t.size() > kTagMaxTextLength) return false;
         }
         std::lock_guard guard(lock_);
-        if (!texts_) return false;
+        if (!data_) return false;
         for (std::size_t i = 0; i < count_; ++i) {
-            char* d = texts_.get() + i * kTagTextSize;
+            char* d = textData() + i * kTagTextSize;
             std::memcpy(d, texts[i].data(), texts[i].size());
             d[texts[i].size()] = '\0';
         }
@@ -232,8 +231,8 @@ bool TagRecord::restore(std::span<const std::uint32_t> numbers, std::span<const 
         return true;
     }
     std::lock_guard guard(lock_);
-    if (!numbers_) return false;
-    for (std::size_t i = 0; i < count_; ++i) numbers_[i] = normalised(base, numbers[i]);
+    if (!data_) return false;
+    for (std::size_t i = 0; i < count_; ++i) data_[i] = normalised(base, numbers[i]);
     return true;
 }
 

@@ -9,9 +9,8 @@
 //    reader never sees half of another thread's write;
 //  - flags and the lock key are atomics.
 // Type, count and id never change after the record is published. The name
-// and the task pointer belong to the TagDirectory and are only touched under
-// its lock. Records are never freed before the database: a deleted record is
-// marked, drops its array buffers, and answers kTagDeleted from then on, so a
+// belongs to the TagDirectory and is only touched under its lock. Records are never freed before the
+// database: a deleted record is marked, drops its array buffers, and answers kTagDeleted from then on, so a
 // handle still cached by another thread stays safe to use.
 //
 // Conversions between the record's type and the tag's type: 16- and 32-bit
@@ -24,6 +23,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "components/tagdb/db_param.h"
@@ -31,8 +31,6 @@
 #include "components/tagdb/tagdb_codes.h"
 
 namespace kestrune {
-
-class TaskRecord;
 
 class alignas(64) TagRecord {
   public:
@@ -47,7 +45,7 @@ class alignas(64) TagRecord {
     bool isDeleted() const noexcept { return (flags_.load(std::memory_order_acquire) & kDeleted) != 0; }
     bool isEnabled() const noexcept { return (flags_.load(std::memory_order_acquire) & kEnabled) != 0; }
     bool isHeld() const noexcept { return (flags_.load(std::memory_order_acquire) & kHeld) != 0; }
-    bool isLocked() const noexcept { return key_.load(std::memory_order_acquire) != 0; }
+    bool isLocked() const noexcept { return lockKey_.load(std::memory_order_acquire) != 0; }
 
     // A write checks, in this order: deleted, disabled, locked (no key:
     // kTagLocked; another key: kTagBadKey), the record, then converts and
@@ -65,7 +63,7 @@ class alignas(64) TagRecord {
     // Locks with `newKey` (non-zero) unless already locked; returns the key, or 0.
     std::uint32_t lock(std::uint32_t newKey) noexcept;
     Code unlock(std::uint32_t key) noexcept;
-    void clearLock() noexcept { key_.store(0, std::memory_order_release); }
+    void clearLock() noexcept { lockKey_.store(0, std::memory_order_release); }
 
     // The whole value, for the hold file: numbers as their 32-bit words (int
     // or float bits after type()), texts without terminators. False when deleted.
@@ -82,7 +80,7 @@ class alignas(64) TagRecord {
     static constexpr std::uint32_t kHeld = 4;
 
     // Called once by the directory before the record is published.
-    void init(std::uint32_t id, TaskRecord* task, std::string name, std::uint16_t type, std::uint16_t count);
+    void init(std::uint32_t id, std::string key, std::uint16_t type, std::uint16_t count);
     void markDeleted() noexcept;
 
     Code write(const DB_PARAM& p, const std::uint32_t* key) noexcept;
@@ -94,21 +92,30 @@ class alignas(64) TagRecord {
     bool inlineNumber() const noexcept { return count_ == 1 && tagBaseType(type_) != kTagString; }
     void setFlag(std::uint32_t flag, bool on) noexcept;
 
-    // Hot words first: a handle write touches only this cache line.
+    char* textData() const noexcept { return reinterpret_cast<char*>(data_.get()); }
+    std::string_view taskName() const noexcept {
+        const std::string_view k = key_;
+        return k.substr(0, k.find('\0'));
+    }
+    std::string_view tagName() const noexcept {
+        const std::string_view k = key_;
+        return k.substr(k.find('\0') + 1);
+    }
+
+    // Exactly one cache line: a lookup by name compares key_ and the access
+    // that follows finds the value in the line the compare already loaded.
     std::atomic<std::uint32_t> scalar_{0};
     std::atomic<std::uint32_t> flags_{0};
-    std::atomic<std::uint32_t> key_{0};
+    std::atomic<std::uint32_t> lockKey_{0};
     mutable SpinLock lock_;
-    std::uint32_t id_ = 0;
     std::uint16_t type_ = kTagInt32;
     std::uint16_t count_ = 1;
-    // Arrays of numbers and every string tag; released (under lock_) on delete.
-    std::unique_ptr<std::uint32_t[]> numbers_;
-    std::unique_ptr<char[]> texts_;
-
-    // Directory-owned, under its lock.
-    TaskRecord* task_ = nullptr;
-    std::string name_;
+    std::uint32_t id_ = 0;
+    // The element words of a number array, or the 128-byte texts of a string
+    // tag; released (under lock_) on delete.
+    std::unique_ptr<std::uint32_t[]> data_;
+    // Directory-owned, under its lock: the lookup key "TASK\0TAG".
+    std::string key_;
 };
 
 // The names the rest of the program knows the handle by.

@@ -191,6 +191,35 @@ TEST_F(TagDatabaseTest, RenamingATagKeepsItsValueAndHandle) {
     EXPECT_EQ(db.GetTagList("TASK1"), (std::vector<std::string>{"FLOW", "AI2"}));
 }
 
+// Enough tags to grow the name index several times, with deletes leaving
+// tombstones and renames moving entries; every name must still find its own tag.
+TEST_F(TagDatabaseTest, ManyTagsSurviveGrowthDeletesAndRenames) {
+    constexpr int kCount = 5000;
+    std::vector<std::uint32_t> ids(kCount);
+    for (int i = 0; i < kCount; ++i) {
+        const std::string name = "T" + std::to_string(i);
+        ASSERT_EQ(db.AddTag("TASK" + std::to_string(i % 7), name, kTagInt32), kOk);
+        ids[i] = db.GetTagID("TASK" + std::to_string(i % 7), name);
+    }
+    for (int i = 0; i < kCount; i += 2)
+        ASSERT_EQ(db.DeleteTag("TASK" + std::to_string(i % 7), "T" + std::to_string(i)), kOk);
+    ASSERT_EQ(db.ChangeTaskName("TASK3", "RENAMED"), kOk);
+    for (int i = 0; i < kCount; i += 2)
+        ASSERT_EQ(db.AddTag("TASK" + std::to_string(i % 7), "N" + std::to_string(i), kTagInt32), kOk);
+    for (int i = 0; i < kCount; ++i) {
+        const std::string task = i % 7 == 3 ? "RENAMED" : "TASK" + std::to_string(i % 7);
+        const std::string old = "T" + std::to_string(i);
+        if (i % 2 == 0) {
+            EXPECT_FALSE(db.IsTagExist(task, old)) << old;
+            // Added after the rename: TASK3 was created anew.
+            EXPECT_TRUE(db.IsTagExist("TASK" + std::to_string(i % 7), "N" + std::to_string(i))) << i;
+        } else {
+            EXPECT_EQ(db.GetTagID(task, old), ids[i]) << old;
+        }
+    }
+    EXPECT_FALSE(db.IsTagExist("TASK3", "T3"));
+}
+
 TEST_F(TagDatabaseTest, DisabledTagRefusesWritesButReads) {
     ASSERT_EQ(db.AddTag("TASK1", "AO1", kTagFloat), kOk);
     const std::uint32_t id = db.GetTagID("TASK1", "AO1");
