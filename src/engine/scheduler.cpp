@@ -119,6 +119,10 @@ bool Scheduler::prepareRun(std::vector<DisplayRefreshTarget*> displays,
     if (ticks_.running() || master_.started() || refresh_.started() || trend_.started()) return false;
     const SchedulerSettings settings = this->settings();
     auto run = std::make_shared<SchedulerRun>(settings);
+    {
+        std::lock_guard lock(core_->settingsMutex);
+        run->pausedProbe = core_->pausedProbe;
+    }
     run->displays = std::move(displays);
     run->trendCount = trendItems.size();
     run->trends = std::make_unique<SchedulerRun::TrendSlot[]>(run->trendCount);
@@ -147,11 +151,10 @@ bool Scheduler::stop() {
 }
 
 bool Scheduler::startTimer() {
-    const std::shared_ptr<SchedulerRun> run = currentRun(*core_);
     if (ticks_.running()) return false;
-    run->tickCount.store(0);
-    run->lastTick = 0;
-    // The callback keeps its run alive; the tick source is stopped before the run is replaced.
+    // Each run counts its ticks from 0; the master may already be waiting for
+    // the first. The callback keeps its run alive.
+    const std::shared_ptr<SchedulerRun> run = currentRun(*core_);
     return ticks_.start(std::chrono::milliseconds(run->settings.resolutionMs), [run] {
         run->tickCount.fetch_add(1);
         run->tick.set();
@@ -163,6 +166,7 @@ void Scheduler::stopTimer() {
 }
 
 bool Scheduler::startMaster() {
+    if (master_.started()) return false;
     const std::shared_ptr<SchedulerRun> run = currentRun(*core_);
     run->tick.reset();
     run->masterQuit.reset();
@@ -179,6 +183,7 @@ bool Scheduler::stopMaster() {
 }
 
 bool Scheduler::startDisplayRefresh() {
+    if (refresh_.started()) return false;
     const std::shared_ptr<SchedulerRun> run = currentRun(*core_);
     run->refresh.reset();
     run->refreshDone.reset();
@@ -202,6 +207,7 @@ bool Scheduler::stopDisplayRefresh() {
 }
 
 bool Scheduler::startTrendThread() {
+    if (trend_.started()) return false;
     const std::shared_ptr<SchedulerRun> run = currentRun(*core_);
     run->trendTick.reset();
     run->trendQuit.reset();

@@ -71,7 +71,8 @@ class Scheduler {
     SchedulerSettings settings() const;
     // The values of the current (or last) run.
     SchedulerSettings activeSettings() const;
-    // Answers whether the run is paused (the trend thread then updates items that have an owner task).
+    // Answers whether the run is paused (the trend thread then updates items
+    // that have an owner task). Called on the trend thread; taken over at the next run start.
     void setPausedProbe(std::function<bool()> paused);
     struct WaitBounds {
         std::chrono::milliseconds threadEnd = kThreadEndTimeout;
@@ -147,6 +148,7 @@ class Scheduler {
     // Ticks counted since the timer started.
     std::uint64_t tickCount() const;
 
+    // The state shared with the threads (internal, see scheduler_core.h).
     struct Core;
 
   private:

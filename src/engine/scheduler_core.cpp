@@ -86,22 +86,17 @@ void accountTrends(SchedulerRun& run, std::int64_t n, MasterStepResult& out) {
 
 }  // namespace
 
-bool Scheduler::Core::paused() const {
-    return pausedProbe && pausedProbe();
-}
-
 MasterStepResult Scheduler::Core::masterStep(SchedulerRun& run) {
     MasterStepResult out;
-    out.quit = true;
-    if (run.masterQuitting.load()) return out;
     const std::uint64_t now = run.tickCount.load();
     out.ticks = static_cast<std::int64_t>(now - run.lastTick);
     run.lastTick = now;
 
-    if (!gatherAndRequestStarts(*this, run, out.ticks, out)) return out;
-    accountRunningTasks(*this, run, out.ticks, out);
-    if (run.masterQuitting.load()) return out;
-    out.quit = false;
+    // Each part looks at the quit flag before touching tasks again.
+    out.quit = !gatherAndRequestStarts(*this, run, out.ticks, out);
+    if (!out.quit) accountRunningTasks(*this, run, out.ticks, out);
+    out.quit = out.quit || run.masterQuitting.load();
+    if (out.quit) return out;
     accountTrends(run, out.ticks, out);
 
     // Counted in ticks, so a step that caught up two ticks at once does not
@@ -142,7 +137,7 @@ void Scheduler::Core::trendLoop(SchedulerRun& run) {
     applyThreadPriority(thread_priority::kIdle);
     for (;;) {
         if (ResetEvent::waitForAny(run.trendQuit, run.trendTick) == ResetEvent::WaitResult::First) return;
-        const bool runPaused = paused();
+        const bool runPaused = run.pausedProbe && run.pausedProbe();
         for (std::size_t i = 0; i < run.trendCount; ++i) {
             if (run.trendQuitting.load()) return;
             SchedulerRun::TrendSlot& slot = run.trends[i];

@@ -32,6 +32,8 @@ struct SchedulerRun {
     explicit SchedulerRun(const SchedulerSettings& s) : settings(s) {}
 
     const SchedulerSettings settings;
+    // Whether the run is paused, as set when the run was made.
+    std::function<bool()> pausedProbe;
 
     // Filled before the run's threads start, read-only afterwards.
     std::vector<DisplayRefreshTarget*> displays;
@@ -69,7 +71,6 @@ struct Scheduler::Core {
     void masterLoop(SchedulerRun& run);
     void refreshLoop(SchedulerRun& run);
     void trendLoop(SchedulerRun& run);
-    bool paused() const;
 
     const Clock& clock;
     MainQueue& queue;

@@ -108,13 +108,16 @@ class TaskTiming {
     std::int64_t durationTicks() const { return durationTicks_; }
     std::int64_t dailyStartMs() const { return dailyStartMs_; }
 
-    // Every run start: all tick counts again from the stored values (R may
-    // have changed), the counters cleared and the overrun warning switched on.
-    // This is the only place the delay counter is cleared, so a delayed
-    // start happens once per run.
+    // Every run start, before the scheduler runs: all tick counts again from
+    // the stored values (R may have changed), the counters cleared and the
+    // overrun warning switched on. This is the only place the delay counter
+    // is cleared, so a delayed start happens once per run. (The scheduler does
+    // it for every task that is not running when the run starts.)
     void recompute(int resolutionMs);
-    // A task started again within the same run begins a fresh period and fresh
-    // duration and scan counts; the delay counter and the daily latch stay.
+    // A task started while the scheduler runs (a delayed, daily or commanded
+    // start) begins a fresh period and fresh duration and scan counts; the
+    // delay counter and the daily latch, which the master thread keeps, stay.
+    // Call it before the task enters the running-task list.
     void resetRunCounters();
 
     // ---- scheduler side (master thread) ----
