@@ -6,6 +6,22 @@
 #include "engine/thread_priority.h"
 
 namespace kestrune {
+namespace {
+
+thread_local SchedulableTask* tCurrentTask = nullptr;
+
+}  // namespace
+
+SchedulableTask* TaskThread::currentTask() {
+    return tCurrentTask;
+}
+
+bool setOverrunWarning(bool on) {
+    SchedulableTask* task = TaskThread::currentTask();
+    if (!task) return false;
+    task->timing().setOverrunWarning(on);
+    return true;
+}
 
 TaskThread::TaskThread(SchedulableTask& owner, TaskThreadBody& body, Scheduler& scheduler, MainQueue& queue)
     : owner_(owner), body_(body), scheduler_(scheduler), queue_(queue) {}
@@ -98,6 +114,7 @@ void TaskThread::checkDuration(bool scanned) {
 
 void TaskThread::run(int threadPriority) {
     applyThreadPriority(threadPriority);
+    tCurrentTask = &owner_;
     setState(TaskThreadState::Waiting);
     scheduler_.threadStarted();
     for (;;) {

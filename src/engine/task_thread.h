@@ -82,6 +82,9 @@ class TaskThread {
     // Set by the main thread when it has taken a start or stop request of this task.
     ResetEvent& requestHandledEvent() { return requestHandled_; }
 
+    // The task whose thread is the calling thread (scripts run there), or null.
+    static SchedulableTask* currentTask();
+
   private:
     void run(int threadPriority);
     void setState(TaskThreadState s);
@@ -112,5 +115,9 @@ class TaskThread {
     bool firstScan_ = false;
     bool ownStopRequested_ = false;
 };
+
+// SetOverrunWarning: switches the overrun report of the task running on the
+// calling thread on or off. False when the caller is no task thread.
+bool setOverrunWarning(bool on);
 
 }  // namespace kestrune

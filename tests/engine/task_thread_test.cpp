@@ -326,6 +326,24 @@ TEST_F(TaskThreadTest, SingleTaskModeNeverRunsTwoScansAtOnce) {
     EXPECT_EQ(scheduler.scanningTaskCount(), 0);
 }
 
+TEST_F(TaskThreadTest, OverrunWarningIsSwitchedForTheTaskOfTheCallingThread) {
+    ThreadedTask task("TASK1", scheduler, queue);
+    ThreadedTask other("TASK2", scheduler, queue);
+    std::atomic<bool> found{false};
+    task.body.duringScan = [&](int) { found = setOverrunWarning(false); };
+    ASSERT_TRUE(task.thread.start(0));
+    ASSERT_TRUE(other.thread.start(0));
+    scanOnce(task);
+    EXPECT_TRUE(found);
+    EXPECT_FALSE(task.timing().overrunWarning());
+    EXPECT_TRUE(other.timing().overrunWarning());
+    // Not from a thread that is no task's.
+    EXPECT_FALSE(setOverrunWarning(false));
+    EXPECT_EQ(TaskThread::currentTask(), nullptr);
+    EXPECT_TRUE(stopAndWait(task));
+    EXPECT_TRUE(stopAndWait(other));
+}
+
 // ---- start and stop requests ----
 
 TEST_F(TaskThreadTest, StartRequestForARunningTaskReturnsItsState) {
