@@ -4,7 +4,7 @@
 set -euo pipefail
 
 KESTRUNE_PACKAGES=(
-    g++ cmake ninja-build make pkg-config
+    g++ cmake ninja-build make pkg-config ccache
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     nlohmann-json3-dev
     qt6-base-dev libgl-dev
