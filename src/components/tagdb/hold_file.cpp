@@ -148,6 +148,7 @@ Status decodeHoldFile(std::span<const std::uint8_t> bytes, std::vector<HoldEntry
 }
 
 Status writeHoldFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+    if (path.empty()) return {kHoldFileWrite, "no hold file name"};
     const std::string temp = path + ".tmp";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return {kHoldFileWrite, errnoText(temp.c_str())};

@@ -39,6 +39,10 @@ void TagRecord::init(std::uint32_t id, std::string key, std::uint16_t type, std:
     key_ = std::move(key);
     type_ = type;
     count_ = count;
+    // The slot may have been set up once already by an add that failed
+    // before the record was published.
+    data_.reset();
+    scalar_.store(0, std::memory_order_relaxed);
     if (isTextType(type)) {
         data_ = std::make_unique<std::uint32_t[]>(std::size_t{count} * kTagTextSize / sizeof(std::uint32_t));
     } else if (count > 1) {

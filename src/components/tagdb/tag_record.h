@@ -9,9 +9,10 @@
 //    reader never sees half of another thread's write;
 //  - flags and the lock key are atomics.
 // Type, count and id never change after the record is published. The name
-// belongs to the TagDirectory and is only touched under its lock. Records are never freed before the
-// database: a deleted record is marked, drops its array buffers, and answers kTagDeleted from then on, so a
-// handle still cached by another thread stays safe to use.
+// belongs to the TagDirectory and is only touched under its lock. Records
+// are never freed before the database: a deleted record is marked, drops its
+// array buffers, and answers kTagDeleted from then on, so a handle still
+// cached by another thread stays safe to use.
 //
 // Conversions between the record's type and the tag's type: 16- and 32-bit
 // integers and floats convert numerically (float to integer truncates toward
