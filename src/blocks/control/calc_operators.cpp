@@ -114,23 +114,29 @@ CalcOperators::CalcOperators(std::uint16_t op, CalcResultType resultType) : op_(
 }
 
 void CalcOperators::start() {
-    integerResult_ = 0;
     floatResult_ = 0.0f;
     output_ = CalcOutput{resultType_, 0, 0.0f};
 }
 
+void CalcOperators::publish(double value) {
+    if (resultType_ == CalcResultType::Integer) {
+        output_.integer = truncate(value);
+        output_.real = static_cast<float>(output_.integer);
+    } else {
+        output_.real = static_cast<float>(value);
+        output_.integer = truncate(output_.real);
+    }
+}
+
 void CalcOperators::takeInteger(std::int32_t value) {
-    integerResult_ = value;
-    output_.integer = value;
-    output_.real = static_cast<float>(value);
+    publish(value);
 }
 
 // A NaN (a domain error, or a NaN operand) keeps the previous float result;
 // the output repeats it either way, so the block never publishes NaN.
 void CalcOperators::takeFloat(double value) {
     if (!std::isnan(value)) floatResult_ = static_cast<float>(value);
-    output_.real = floatResult_;
-    output_.integer = truncate(floatResult_);
+    publish(floatResult_);
 }
 
 Code CalcOperators::evaluateInteger(std::int32_t x, std::int32_t y) {

@@ -2,11 +2,12 @@
 // The arithmetic of the single operator calculation block: 25 operators on one
 // or two operands, computed in 32-bit integers or in floating point.
 //
-// Every operator produces either an integer or a float result; the block keeps
-// one register of each kind, because an operator whose operand is outside its
-// domain ("sqrt" of a negative number) leaves its register as it was and the
-// output then repeats the previous result. The output takes the register of
-// the operator's kind, converted to the block's result type.
+// Every operator produces either an integer or a float result, and the output
+// is that result converted to the block's result type. The last float result
+// is kept: an operator whose operand is outside its domain ("sqrt" of a
+// negative number) leaves it as it was, so the output repeats the previous
+// result. A float result that is NaN (a NaN operand, infinity minus infinity)
+// counts as outside the domain too, so the block never publishes NaN.
 //
 // Integer arithmetic never overflows: results beyond the 32-bit range
 // saturate at the nearest limit (so INT_MIN / -1 gives INT_MAX and "abs" of
@@ -92,7 +93,7 @@ class CalcOperators {
     std::uint16_t op() const { return op_; }
     CalcResultType resultType() const { return resultType_; }
 
-    // Run start: both result registers and the output become 0.
+    // Run start: the kept float result and the output become 0.
     void start();
 
     // One scan in integer mode or in float mode. On a division by zero they
@@ -103,12 +104,12 @@ class CalcOperators {
     const CalcOutput& output() const { return output_; }
 
   private:
+    void publish(double value);
     void takeInteger(std::int32_t value);
     void takeFloat(double value);
 
     std::uint16_t op_;
     CalcResultType resultType_;
-    std::int32_t integerResult_ = 0;
     float floatResult_ = 0.0f;
     CalcOutput output_;
 };
