@@ -99,7 +99,7 @@ bool CalcOperators::computesInFloat(CalcOperandKind kind1, bool source1Analog, C
         return kind == CalcOperandKind::FloatConstant || (kind == CalcOperandKind::Wired && analog);
     };
     return isFloat(kind1, source1Analog) || isFloat(kind2, source2Analog) ||
-           resultType == CalcResultType::Float;
+           resultType != CalcResultType::Integer;
 }
 
 std::int32_t CalcOperators::truncate(double value) {

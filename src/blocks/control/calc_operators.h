@@ -80,7 +80,8 @@ class CalcOperators {
     // Whether the operator uses "Operand 2" (indices 1 to 17).
     static bool takesSecondOperand(std::uint16_t op);
     // Floating point is used when either operand is a float constant or wired
-    // to an analog source, or when the result type is Floating Point.
+    // to an analog source, or when the result type is Floating Point (or any
+    // value other than Integer, as the output then is a float too).
     static bool computesInFloat(CalcOperandKind kind1, bool source1Analog, CalcOperandKind kind2,
                                 bool source2Analog, CalcResultType resultType);
     // Float to integer as the block converts: truncation toward zero, saturating

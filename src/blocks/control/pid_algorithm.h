@@ -85,8 +85,10 @@ class PidAlgorithm {
     double dt() const { return dt_; }  // minutes; 0 when the task has no period
     const PidCoefficients& coefficients() const { return q_; }
     double errorSum() const { return errorSum_; }
-    // e(k - age) for age 0..3, as of the last computed scan.
-    double error(int age) const { return errors_.at(static_cast<std::size_t>(age)); }
+    // e(k - age) for age 0..3, as of the last computed scan; 0 for any other age.
+    double error(int age) const {
+        return (age >= 0 && age < 4) ? errors_[static_cast<std::size_t>(age)] : 0.0;
+    }
     double filteredValue() const { return filtered_; }
 
   private:
