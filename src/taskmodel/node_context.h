@@ -4,7 +4,9 @@
 // strategy's registry, the task's object list with its order numbers, the
 // task object, the place told when a node's outputs go away, the user
 // interface for the questions a node asks, and whether the node belongs to a
-// real task (live) or is a scratch copy for the clipboard.
+// real task (live) or is a scratch copy for the clipboard. Blocks also reach
+// the task designer that shows them and the tag database they publish in;
+// either may be absent (no drawing options, no tags).
 
 #include <cstdint>
 
@@ -12,7 +14,9 @@ namespace kestrune {
 
 class ObjectRegistry;
 class ScanTask;
+class TagDatabase;
 class TaskGraph;
+class TaskViewHost;
 class UserInterface;
 
 // Told once per output index when a node is destroyed, so that whatever
@@ -30,6 +34,8 @@ struct NodeContext {
     OutputRegistry* outputRegistry = nullptr;
     UserInterface* ui = nullptr;
     bool live = false;
+    TaskViewHost* view = nullptr;
+    TagDatabase* tags = nullptr;
 };
 
 }  // namespace kestrune
