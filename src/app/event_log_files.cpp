@@ -1,31 +1,44 @@
 #include "app/event_log_files.h"
 
+#include <utility>
+
 #include "app/durable_file.h"
 #include "platform/message_queue.h"
 
 namespace kestrune {
 
+namespace {
+
+// A kept line holds a few bytes beyond the limit, so that the cut can see
+// whether it falls inside a multi-byte character and step back before it.
+constexpr std::size_t kLookahead = 3;
+
+std::string cutLine(std::string line) {
+    line.resize(utf8PrefixLength(line, kMaxLoadedLineLength));
+    return line;
+}
+
+}  // namespace
+
 void EventLineParser::feed(std::string_view piece) {
     for (const char c : piece) {
         if (c == '\n') {
-            lines_.push_back(std::move(current_));
+            lines_.push_back(cutLine(std::move(current_)));
             current_.clear();
             seen_ = 0;
             continue;
         }
         if (c == '\r') continue;
         // Bytes past the limit are read and dropped, up to the line feed.
-        if (seen_++ < kMaxLoadedLineLength) current_ += c;
+        if (seen_++ < kMaxLoadedLineLength + kLookahead) current_ += c;
     }
 }
 
 std::vector<std::string> EventLineParser::finish() {
-    if (seen_ > 0) lines_.push_back(std::move(current_));
+    if (seen_ > 0) lines_.push_back(cutLine(std::move(current_)));
     current_.clear();
     seen_ = 0;
-    // Never end a kept line inside a multi-byte character cut at the limit.
-    for (std::string& line : lines_) line.resize(utf8PrefixLength(line, kMaxLoadedLineLength));
-    return std::move(lines_);
+    return std::exchange(lines_, {});
 }
 
 std::vector<std::string> parseEventLines(std::string_view text) {
