@@ -16,6 +16,12 @@
 // Locks: LockTag hands out a key (never 0); while a tag is locked, ordinary
 // writes get kTagLocked and keyed writes with another key kTagBadKey.
 // Disabled tags refuse writes (kTagDisabled) and still read.
+//
+// Values: a record moves whole or not at all. Numbers convert between the
+// integer and float types, strings never convert (kTagTypeMismatch); an
+// element range past the tag is refused (kTagIndexRange); a text with no
+// terminator in its 128-byte buffer is refused, not cut (kTagStringTooLong),
+// so callers that accept longer input cut it to 127 characters themselves.
 
 #include <atomic>
 #include <cstdint>
