@@ -62,7 +62,8 @@ class BlockFactory {
 // kind is not registered, or whose tag nothing knows, is skipped to its end
 // and answered with 32910 and what was skipped; the stream is then at the
 // next record. A damaged record gives 32910 with where it stopped, together
-// with the object holding what was read of it.
+// with the object holding what was read of it. The task object's "BTSK"
+// and the section's end tags are the task loader's own and never come here.
 struct LoadedObject {
     std::unique_ptr<GraphObject> object;
     Status status;
