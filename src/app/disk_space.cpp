@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/text_format.h"
+#include "platform/clock.h"
 #include "platform/main_queue.h"
 #include "resources/message_ids.h"
 #include "resources/string_table.h"
@@ -50,8 +51,8 @@ std::string lowDiskSpaceText(const std::string& directory, std::uint32_t bound) 
     return formatText(strings::text(kMsgDiskSpaceLow), {fileSystemRoot(directory), std::to_string(bound)});
 }
 
-DiskSpaceMonitor::DiskSpaceMonitor(MainQueue& mainQueue, Probe probe)
-    : mainQueue_(mainQueue), probe_(std::move(probe)) {}
+DiskSpaceMonitor::DiskSpaceMonitor(MainQueue& mainQueue, const Clock& clock, Probe probe)
+    : mainQueue_(mainQueue), clock_(clock), probe_(std::move(probe)) {}
 
 bool DiskSpaceMonitor::isLow(const std::string& directory, std::uint32_t bound) const {
     const auto free = probe_(directory);
@@ -63,6 +64,7 @@ void DiskSpaceMonitor::start(std::string directory, std::uint32_t bound) {
     bound_ = bound;
     running_ = true;
     low_ = false;
+    lastCheck_.reset();
 }
 
 void DiskSpaceMonitor::stop() {
@@ -71,6 +73,9 @@ void DiskSpaceMonitor::stop() {
 
 bool DiskSpaceMonitor::idle() {
     if (!running_) return false;
+    const auto now = clock_.steadyNow();
+    if (lastCheck_ && now - *lastCheck_ < kCheckInterval) return false;
+    lastCheck_ = now;
     if (!low_) low_ = isLow(directory_, bound_);
     if (!low_) return false;
     return mainQueue_.post(kMsgRunErrorReport, static_cast<std::uint64_t>(kMsgDiskSpaceLow), bound_);

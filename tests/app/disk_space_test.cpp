@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app_fakes.h"
+#include "platform/clock.h"
 #include "platform/temp_dir.h"
 
 namespace kestrune {
@@ -13,10 +14,17 @@ using testing_support::TempDir;
 
 class DiskSpaceMonitorTest : public ::testing::Test {
   protected:
+    // The first pass after a start looks at once; later ones a second apart.
+    bool nextPass() {
+        clock_.advance(DiskSpaceMonitor::kCheckInterval);
+        return monitor_.idle();
+    }
+
     MainQueue queue_;
+    ManualClock clock_;
     int probes_ = 0;
     std::optional<std::uint64_t> free_ = 10'000'000;
-    DiskSpaceMonitor monitor_{queue_, [this](const std::string&) {
+    DiskSpaceMonitor monitor_{queue_, clock_, [this](const std::string&) {
                                   ++probes_;
                                   return free_;
                               }};
@@ -39,7 +47,7 @@ TEST_F(DiskSpaceMonitorTest, LowSpaceIsReportedWithItsBoundOnEveryPassWithoutMea
     free_ = 1999;
     EXPECT_TRUE(monitor_.idle());
     free_ = 1'000'000;  // freed meanwhile: the report goes on until the next run
-    EXPECT_TRUE(monitor_.idle());
+    EXPECT_TRUE(nextPass());
     EXPECT_EQ(probes_, 1);
     const auto messages = takeMessages(queue_);
     ASSERT_EQ(messages.size(), 2u);
@@ -48,6 +56,27 @@ TEST_F(DiskSpaceMonitorTest, LowSpaceIsReportedWithItsBoundOnEveryPassWithoutMea
     EXPECT_EQ(messages[0].lParam, 2000);
     monitor_.start("/plant", 2000);
     EXPECT_FALSE(monitor_.idle());
+}
+
+TEST_F(DiskSpaceMonitorTest, PassesWithinASecondOfTheLastLookDoNothing) {
+    monitor_.start("/plant", 2000);
+    free_ = 10;
+    EXPECT_TRUE(monitor_.idle());
+    clock_.advance(std::chrono::milliseconds(999));
+    EXPECT_FALSE(monitor_.idle());
+    EXPECT_FALSE(monitor_.idle());
+    clock_.advance(std::chrono::milliseconds(1));
+    EXPECT_TRUE(monitor_.idle());
+    EXPECT_EQ(queue_.size(), 2u);
+}
+
+TEST_F(DiskSpaceMonitorTest, SpaceFallingDuringTheRunIsFoundAtTheNextLook) {
+    monitor_.start("/plant", 2000);
+    EXPECT_FALSE(monitor_.idle());
+    free_ = 1000;
+    EXPECT_FALSE(monitor_.idle());  // too soon
+    EXPECT_TRUE(nextPass());
+    EXPECT_EQ(probes_, 2);
 }
 
 TEST_F(DiskSpaceMonitorTest, TheBoundItselfIsEnough) {

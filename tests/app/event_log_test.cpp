@@ -6,6 +6,7 @@
 
 #include "app/event_log_files.h"
 #include "app/event_log_observer.h"
+#include "app/status_text.h"
 #include "app_fakes.h"
 #include "platform/clock.h"
 #include "platform/temp_dir.h"
@@ -283,6 +284,7 @@ TEST_F(EventLogTest, AMissingDirectoryGivesCannotOpenFileWithTheNameAndNoCrash) 
     const Status s = log_.open(missing);
     EXPECT_EQ(s.code, 32860);
     EXPECT_EQ(s.context, missing + "/Kestrune.ELF");
+    EXPECT_EQ(statusText(s), "Cannot open file: " + missing + "/Kestrune.ELF");
     // The log goes on listing events; the file write reports the same failure.
     EXPECT_TRUE(log_.addEvent(EventKind::Note, "still listed").ok());
     EXPECT_EQ(log_.lineCount(), 1u);

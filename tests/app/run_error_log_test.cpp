@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "app/status_text.h"
 #include "app_fakes.h"
 #include "platform/clock.h"
 #include "platform/temp_dir.h"
@@ -122,6 +123,7 @@ TEST_F(RunErrorLogTest, AFileThatCannotBeCreatedFailsTheStartWithItsName) {
     const Status s = log_.start(missing, true);
     EXPECT_EQ(s.code, 32860);
     EXPECT_EQ(s.context, missing + "/RUNERR.LOG");
+    EXPECT_EQ(statusText(s), "Cannot open file: " + missing + "/RUNERR.LOG");
     EXPECT_FALSE(log_.queue("x"));
 }
 
