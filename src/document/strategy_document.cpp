@@ -21,7 +21,7 @@ StrategyDocument::~StrategyDocument() {
     while (!tasks_.empty()) tasks_.pop_back();
 }
 
-TaskServices StrategyDocument::taskServices() {
+StrategyTaskServices StrategyDocument::strategyTaskServices() {
     return {registry_, services_.factory, services_.tags, services_.ui, services_.outputRegistry};
 }
 
@@ -45,7 +45,7 @@ StrategyTask* StrategyDocument::findTask(std::string_view name) const {
 }
 
 StrategyTask* StrategyDocument::addTask(Status* why) {
-    std::unique_ptr<StrategyTask> task = StrategyTask::create(taskServices(), why);
+    std::unique_ptr<StrategyTask> task = StrategyTask::create(strategyTaskServices(), why);
     if (task == nullptr) return nullptr;
     tasks_.push_back(std::move(task));
     modified_ = true;

@@ -74,6 +74,7 @@ class StrategyDocument {
     void clear();
 
     // ---- tasks, in view order ----
+    const std::vector<std::unique_ptr<StrategyTask>>& tasks() const { return tasks_; }
     std::size_t taskCount() const { return tasks_.size(); }
     StrategyTask& task(std::size_t index) const { return *tasks_.at(index); }
     // nullptr when no task has that name (exact comparison).
@@ -127,7 +128,7 @@ class StrategyDocument {
     std::uint32_t randomKey() const;
 
   private:
-    TaskServices taskServices();
+    StrategyTaskServices strategyTaskServices();
 
     DocumentServices services_;
     ObjectRegistry registry_;  // first in, last out: every object leaves it on destruction

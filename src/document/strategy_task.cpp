@@ -30,10 +30,10 @@ Status recordProblem(std::size_t at, const FourCC& tag, std::string_view what) {
 
 }  // namespace
 
-StrategyTask::StrategyTask(const TaskServices& services)
+StrategyTask::StrategyTask(const StrategyTaskServices& services)
     : services_(services), graph_(std::make_unique<TaskGraph>(services.registry)) {}
 
-std::unique_ptr<StrategyTask> StrategyTask::create(const TaskServices& services, Status* why) {
+std::unique_ptr<StrategyTask> StrategyTask::create(const StrategyTaskServices& services, Status* why) {
     std::unique_ptr<StrategyTask> task(new StrategyTask(services));
     BlockCreation made = services.factory.CreateForTag(kTaskObjectTag, task->context());
     if (made.block == nullptr) {
@@ -41,8 +41,18 @@ std::unique_ptr<StrategyTask> StrategyTask::create(const TaskServices& services,
         return nullptr;
     }
     task->taskObject_ = std::move(made.block);
+    // A default name another task already goes by (one renamed, or loaded
+    // under that name) would make two tasks share their tags.
+    if (services.tags != nullptr) {
+        std::string name = task->taskObject_->name();
+        for (unsigned n = task->taskObject_->instanceNumber();
+             services.tags->GetTaskRecordPtr(name) != nullptr;) {
+            name = "TASK" + std::to_string(++n);
+        }
+        task->taskObject_->setName(name);
+        services.tags->AddTaskName(name, task->taskObject_.get());
+    }
     task->registeredName_ = task->taskObject_->name();
-    if (services.tags != nullptr) services.tags->AddTaskName(task->registeredName_, task->taskObject_.get());
     return task;
 }
 

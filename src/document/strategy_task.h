@@ -36,7 +36,7 @@ class TagDatabase;
 class UserInterface;
 
 // What a task's objects are made with; shared by every task of a document.
-struct TaskServices {
+struct StrategyTaskServices {
     ObjectRegistry& registry;
     const BlockFactory& factory;
     TagDatabase* tags = nullptr;
@@ -52,7 +52,7 @@ class StrategyTask final : public TaskViewHost {
 
     // Makes the task object and registers the task's name. Null, with the
     // reason in `why`, when the factory has no task object kind.
-    static std::unique_ptr<StrategyTask> create(const TaskServices& services, Status* why = nullptr);
+    static std::unique_ptr<StrategyTask> create(const StrategyTaskServices& services, Status* why = nullptr);
     ~StrategyTask() override;
     StrategyTask(const StrategyTask&) = delete;
     StrategyTask& operator=(const StrategyTask&) = delete;
@@ -111,11 +111,11 @@ class StrategyTask final : public TaskViewHost {
     void attachView(TaskViewHost* view) { view_ = view; }
 
   private:
-    explicit StrategyTask(const TaskServices& services);
+    explicit StrategyTask(const StrategyTaskServices& services);
     Status loadTaskObject(BinaryReader& in, int fileVersion);
     void destroyObjects();
 
-    TaskServices services_;
+    StrategyTaskServices services_;
     std::unique_ptr<TaskGraph> graph_;
     std::unique_ptr<Block> taskObject_;
     std::string registeredName_;  // the name the tag database knows the task by

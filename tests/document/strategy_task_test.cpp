@@ -86,3 +86,21 @@ TEST_F(StrategyTaskTest, TheObjectListIsWrittenBlocksFirstThenWires) {
 
 }  // namespace
 }  // namespace kestrune::testing
+
+namespace kestrune::testing {
+namespace {
+
+TEST_F(StrategyTaskTest, ANewTaskNeverTakesANameAnotherTaskGoesBy) {
+    ASSERT_TRUE(doc().task(0).rename("TASK2").ok());
+    StrategyTask* second = doc().addTask();
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->name(), "TASK3");
+    EXPECT_EQ(world->tags.GetTaskHandle("TASK2"), &doc().task(0).taskObject());
+    EXPECT_EQ(world->tags.GetTaskHandle("TASK3"), &second->taskObject());
+    // Renaming the second task leaves the first one's entry alone.
+    ASSERT_TRUE(second->rename("TASK1").ok());
+    EXPECT_EQ(world->tags.GetTaskHandle("TASK2"), &doc().task(0).taskObject());
+}
+
+}  // namespace
+}  // namespace kestrune::testing
