@@ -62,7 +62,8 @@ class CEventLog {
     const std::string& historyFilePath() const { return historyPath_; }
 
     // Drains the lines waiting for the working file (message 0x418): each
-    // is appended whole, then the file is synced.
+    // is appended whole, then the file is synced. When the file is not open
+    // or refuses a line, the line is dropped and 32860 with the path returned.
     Status writePendingLines();
     // Drains the lines waiting for the printer (message 0x419) and prints
     // them as one raw job "My Document". The lines are gone either way; a
