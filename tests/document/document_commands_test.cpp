@@ -208,6 +208,31 @@ TEST_F(DocumentCommandsTest, SaveWithoutAPathAsksForOne) {
     EXPECT_EQ(doc().path(), path);
 }
 
+TEST_F(DocumentCommandsTest, ANewStrategyIsEmptyAndRecordedAsNotSaved) {
+    fillSample(doc());
+    ASSERT_TRUE(SaveStrategyAs(doc(), path).saved());
+    NewStrategy(doc());
+    EXPECT_EQ(doc().taskCount(), 1u);
+    EXPECT_TRUE(doc().task(0).graph().objects().isEmpty());
+    EXPECT_TRUE(doc().virtualTags().empty());
+    EXPECT_FALSE(world->tags.IsTagExist(kVirtualTaskName, "LEVEL"));
+    EXPECT_TRUE(doc().path().empty());
+    EXPECT_EQ(settings().currentKsv, "");
+    EXPECT_FALSE(settings().changeKsv);
+    EXPECT_FALSE(doc().modified());
+}
+
+TEST_F(DocumentCommandsTest, TheToolsWriteAsItStandsWithoutQuestions) {
+    addGain(doc().task(0), 1.0f).configured = false;
+    ASSERT_TRUE(doc().protection().protect("kept"));
+    ASSERT_TRUE(WriteStrategyFile(doc(), path).ok());
+    EXPECT_TRUE(world->ui.shown().empty());
+    EXPECT_TRUE(doc().path().empty());
+    auto other = makeWorld();
+    other->ui.enterText("kept");
+    EXPECT_TRUE(OpenStrategy(*other->document, path).ok());
+}
+
 // Fails the write after `allowed` bytes with "no space left".
 class FullDisk : public FileSystemCalls {
   public:
