@@ -3,6 +3,7 @@
 #include <string>
 
 #include "components/tagdb/tag_database.h"
+#include "engine/scan_task.h"
 #include "resources/message_ids.h"
 #include "taskmodel/block.h"
 #include "taskmodel/graph_object.h"
@@ -52,13 +53,12 @@ std::unique_ptr<StrategyTask> StrategyTask::create(const StrategyTaskServices& s
         task->taskObject_->setName(name);
         services.tags->AddTaskName(name, task->taskObject_.get());
     }
-    task->registeredName_ = task->taskObject_->name();
     return task;
 }
 
 StrategyTask::~StrategyTask() {
     destroyObjects();
-    if (services_.tags != nullptr && taskObject_ != nullptr) services_.tags->DeleteTaskName(registeredName_);
+    if (services_.tags != nullptr && taskObject_ != nullptr) services_.tags->DeleteTaskName(name());
     // The task object goes before the graph: it gives its order number back to it.
     taskObject_.reset();
 }
@@ -76,11 +76,10 @@ Status StrategyTask::rename(std::string_view newName) {
     const std::string where = std::string(newName);
     if (newName.empty() || newName.size() > Node::kMaxNameLength) return {kMsgInvalidTaskOrTagName, where};
     if (newName == name()) return {};
-    if (services_.tags != nullptr && services_.tags->ChangeTaskName(registeredName_, newName) != kOk) {
+    if (services_.tags != nullptr && services_.tags->ChangeTaskName(name(), newName) != kOk) {
         return {kMsgInvalidTaskOrTagName, where};
     }
     taskObject_->setName(newName);
-    registeredName_ = std::string(newName);
     services_.registry.setModified(true);
     return {};
 }
@@ -88,6 +87,9 @@ Status StrategyTask::rename(std::string_view newName) {
 NodeContext StrategyTask::context() const {
     NodeContext c{services_.registry};
     c.graph = graph_.get();
+    // The blocks' owner task; none while the task object itself is made
+    // (and none for a task object of another kind, as in tests).
+    c.task = dynamic_cast<ScanTask*>(taskObject_.get());
     c.outputRegistry = services_.outputRegistry;
     c.ui = services_.ui;
     c.live = true;
@@ -133,7 +135,7 @@ Status StrategyTask::saveRecords(BinaryWriter& out) const {
 }
 
 Status StrategyTask::loadTaskObject(BinaryReader& in, int fileVersion) {
-    const std::string before = registeredName_;
+    const std::string before = name();
     Status status = taskObject_->Load(in, fileVersion);
     const std::string loaded = taskObject_->name();
     if (loaded == before) return status;

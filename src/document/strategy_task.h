@@ -9,8 +9,9 @@
 // task object's name. A window that shows the task attaches itself to get
 // the repaints and the properties dialogs; without one those do nothing.
 //
-// Lifetime: the task's name is registered in the tag database (with the
-// task object as its owner) while the task exists. Destruction removes the
+// Lifetime: the task object's name is the task's name in the tag database
+// (with the task object as its owner) while the task exists; whoever renames
+// the task object renames that task too. Destruction removes the
 // wires, then the blocks (which withdraw their tags), then the task's name,
 // and the task object last.
 //
@@ -118,7 +119,6 @@ class StrategyTask final : public TaskViewHost {
     StrategyTaskServices services_;
     std::unique_ptr<TaskGraph> graph_;
     std::unique_ptr<Block> taskObject_;
-    std::string registeredName_;  // the name the tag database knows the task by
     WindowPlacement placement_;
     bool showCaptions_ = true;
     bool showOrderNumbers_ = false;
