@@ -9,7 +9,7 @@
 namespace kestrune {
 
 // Registers the five kinds. The PID blocks ask `taskPeriod` for their task's
-// scan period when a run starts. Returns the first refusal of the factory
+// scan period when a run starts (by default OwnerTaskPeriodMs). Returns the first refusal of the factory
 // (a kind registered twice), having registered the others.
 Status registerControlBlockKinds(BlockFactory& factory, TaskPeriodLookup taskPeriod = {});
 

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "engine/scan_task.h"
 #include "resources/message_ids.h"
 #include "taskmodel/block_catalogue.h"
 
@@ -24,8 +25,13 @@ void takeBack(double started, double now, float& field) {
 
 }  // namespace
 
+std::int32_t OwnerTaskPeriodMs(const NodeContext& context) {
+    return context.task != nullptr ? context.task->timing().periodMs() : 0;
+}
+
 PidBlock::PidBlock(const NodeContext& context, TaskPeriodLookup taskPeriod)
-    : ControlBlock(context, kPidKind, kInputs, kTypeFloat), taskPeriod_(std::move(taskPeriod)) {}
+    : ControlBlock(context, kPidKind, kInputs, kTypeFloat),
+      taskPeriod_(taskPeriod ? std::move(taskPeriod) : TaskPeriodLookup(OwnerTaskPeriodMs)) {}
 
 PidSettings PidBlock::settings() const {
     PidSettings s;
@@ -66,7 +72,7 @@ Code PidBlock::Validate() {
 }
 
 Code PidBlock::OnStart() {
-    const std::int32_t periodMs = taskPeriod_ ? taskPeriod_(context()) : 0;
+    const std::int32_t periodMs = taskPeriod_(context());
     controller_.setSettings(settings());
     started_ = controller_.settings();
     controller_.start(static_cast<double>(periodMs));

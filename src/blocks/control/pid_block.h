@@ -4,10 +4,10 @@
 // three parameter inputs may change at run time while the "Trigger for PID
 // change" input is non-zero. One analog output, the controller output.
 //
-// The controller's sample time is the owning task's scan period, asked of a
-// TaskPeriodLookup at Start. Its error history and sum live as long as the
-// block (cleared when it is made or loaded), so a stopped and restarted loop
-// resumes its integral; its output restarts from 0 with every run.
+// The controller's sample time is the owning task's scan period, asked at
+// every Start (a task without a period gives a P-only controller). Its error history and sum live as long as
+// the block (cleared when it is made or loaded), so a stopped and restarted loop resumes its integral; its
+// output restarts from 0 with every run.
 //
 // A setpoint or P, I, D value that the inputs brought during a run becomes
 // the configured one when the run stops, so that a saved strategy keeps the
@@ -22,8 +22,12 @@
 namespace kestrune {
 
 // The scan period, in milliseconds, of the task a block was made for; 0 when
-// it has none. The scan engine answers it from the context's task.
+// it has none.
 using TaskPeriodLookup = std::function<std::int32_t(const NodeContext&)>;
+
+// The period of the context's scan task as its timing holds it after the run
+// start fitted it to the scheduler (0 without a task).
+std::int32_t OwnerTaskPeriodMs(const NodeContext& context);
 
 class PidBlock : public ControlBlock {
   public:
@@ -36,7 +40,7 @@ class PidBlock : public ControlBlock {
         kTrigger = 5,
     };
 
-    // Without a lookup the block runs as in a task without a period: P only.
+    // Without a lookup the period is OwnerTaskPeriodMs.
     explicit PidBlock(const NodeContext& context, TaskPeriodLookup taskPeriod = {});
 
     void CopyTo(GraphObject& other) const override;
