@@ -29,6 +29,7 @@
 // 33006 "Wrong task". Tasks are made and destroyed while the scheduler's
 // threads are stopped.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>

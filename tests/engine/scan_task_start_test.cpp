@@ -241,6 +241,43 @@ TEST_F(ScanTaskTest, AFailedOpcRegistrationIsReportedAndTheTaskRunsWithoutOpcRea
     EXPECT_TRUE(mainWindow.pumpUntil([&] { return withOpc.IsTaskStopped(); }));
 }
 
+class RecordingNetwork : public TaskNetworkClient {
+  public:
+    explicit RecordingNetwork(EventLog& log) : log_(log) {}
+    std::unique_ptr<TaskNetworkHandle> createClientHandle(std::string_view taskName) override {
+        log_.add("handle " + std::string(taskName));
+        return std::make_unique<Handle>(log_);
+    }
+
+  private:
+    struct Handle : TaskNetworkHandle {
+        explicit Handle(EventLog& l) : log(l) {}
+        ~Handle() override { log.add("deleted"); }
+        void beginRun(std::int32_t periodMs) override { log.add("begin " + std::to_string(periodMs)); }
+        void fetchGroupData() override { log.add("fetch"); }
+        void endRun() override { log.add("end"); }
+        EventLog& log;
+    };
+    EventLog& log_;
+};
+
+TEST_F(ScanTaskTest, TheNetworkGroupBeginsWithTheRunIsFetchedAfterEveryScanAndEndsWithTheStop) {
+    RecordingNetwork network(log);
+    services.network = &network;
+    CountingBlock& a = addLogged(1);
+    {
+        ScanTask withNetwork(context, services);
+        withNetwork.timing().setPeriod(ScanPeriod{0, 0, 0, 250});
+        withNetwork.timing().recompute(5);
+        ASSERT_EQ(withNetwork.Start(), kOk);
+        withNetwork.RunScan();
+        withNetwork.Stop();
+        ASSERT_TRUE(mainWindow.pumpUntil([&] { return withNetwork.IsTaskStopped(); }));
+    }
+    EXPECT_EQ(log.events(), (std::vector<std::string>{"handle TASK2", "begin 250", "scan " + a.name(),
+                                                      "fetch", "end", "deleted"}));
+}
+
 // ---- script preparation ----
 
 class ScriptPreparationTest : public ScanTaskTest {
