@@ -6,6 +6,7 @@
 #include "components/driver/driver_codes.h"
 #include "components/opc/opc_codes.h"
 #include "platform/main_queue.h"
+#include "platform/user_interface.h"
 #include "resources/string_table.h"
 #include "taskmodel/port_choice.h"
 
@@ -78,6 +79,53 @@ Code IoBlock::ConnectFrom(ConnectRequest& request) {
         AskForPort(*context().ui, kChannelListCaption, outputCaptions(), request);
     }
     return Block::ConnectFrom(request);
+}
+
+// ---- dialogs ----
+
+DeviceCheck IoBlock::CheckDevice(bool opening) {
+    DeviceDriver* drv = driver();
+    DeviceCheck check;
+    if (drv == nullptr) {
+        check.code = noDriverCode();
+        return check;
+    }
+    if (source_.usesOpc() || source_.deviceNumber == IoSource::kNoDevice) {
+        check.code = driverCode(DriverError::DeviceNotFound);
+        return check;
+    }
+    if (opening) drv->deviceRebuild();
+    check = checkDevice(*drv, source_.deviceNumber, source_.deviceKind);
+    Code reason = kOk;
+    if ((check.code & kDriverCodeMask) == static_cast<Code>(DriverError::DeviceNotFound)) {
+        reason = check.code;
+    } else if (opening && check.code == kOk && !deviceHasChannels(check.features)) {
+        reason = missingChannelsCode();
+    }
+    UserInterface* ui = context().ui;
+    if (reason == kOk || ui == nullptr) return check;
+    std::string text;
+    drv->getErrorMessage(source_.deviceNumber, source_.deviceKind, reason, text);
+    if (ui->askYesNo(text + "\nReset block setting?", messageCaption(), MessageIcon::Question) ==
+        Answer::Yes) {
+        source_.deviceNumber = IoSource::kNoDevice;
+        source_.deviceKind = 0;
+        check.description.clear();
+    }
+    return check;
+}
+
+bool IoBlock::SelectSource() {
+    if (source_.usesOpc()) return opc() != nullptr && opc()->itemSelect(source_.opcItem) == 1;
+    if (driver() == nullptr) return false;
+    std::int32_t number = source_.deviceNumber;
+    std::uint8_t kindByte = source_.deviceKind;
+    std::string description;
+    if (driver()->deviceSelect(number, kindByte, description) != 1) return false;
+    source_.deviceNumber = number;
+    source_.deviceKind = kindByte;
+    CheckDevice(false);
+    return true;
 }
 
 // ---- run ----

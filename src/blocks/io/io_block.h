@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "blocks/block_services.h"
+#include "blocks/io/device_check.h"
 #include "blocks/io/io_source.h"
 #include "blocks/io/update_divisor.h"
 #include "components/driver/driver_params.h"
@@ -90,6 +91,18 @@ class IoBlock : public Block {
     // The port list "Channel List" for a block with several outputs.
     Code ConnectFrom(ConnectRequest& request) override;
     Code Scan() final;
+
+    // ---- what the dialogs do with the device ----
+    // The device check, when a dialog opens with a stored device (the driver
+    // reads its device list again first) and after Se&lect chose one. When
+    // the device is not in the list (code 2 in the low bits) or, as the
+    // dialog opens, has no channels of the kind, the driver's text followed
+    // by "\nReset block setting?" is asked; Yes forgets the device.
+    DeviceCheck CheckDevice(bool opening);
+    // Se&lect: the OPC client's item selection for an OPC source, otherwise
+    // the driver's device selection, whose choice is checked and taken. True
+    // when something was chosen.
+    bool SelectSource();
 
     // The source settings as the dialogs have them ("Connect to OPC server"
     // with the kind's mnemonic, the device, the five texts of the item
