@@ -29,6 +29,7 @@
 #include <string>
 
 #include "app/run_control.h"
+#include "app/event_printer.h"
 #include "app/status_bar_state.h"
 #include "blocks/block_services.h"
 #include "engine/task_services.h"
@@ -47,7 +48,6 @@ class Clock;
 class DeviceDriver;
 class DiskSpaceMonitor;
 class ErrorMessageQueue;
-class EventPrinter;
 class OpcClient;
 class RunDisplays;
 class RunErrorLog;

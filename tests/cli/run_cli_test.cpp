@@ -1,0 +1,216 @@
+// kestrune-run as a user runs it: a strategy built here through the document
+// API, the program started as a child process with its own settings
+// directory, its output and exit status read back.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/application.h"
+#include "document/document_commands.h"
+#include "document/strategy_document.h"
+#include "document/virtual_tag.h"
+#include "platform/scripted_user_interface.h"
+#include "platform/temp_dir.h"
+#include "platform/tick_source.h"
+
+extern char** environ;
+
+namespace kestrune::testing_support {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::filesystem::path runProgram() {
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "kestrune-run";
+}
+
+// A child kestrune-run with stdout and stderr in files of the scratch directory.
+class Child {
+  public:
+    Child(const TempDir& dir, std::vector<std::string> args) : dir_(dir) {
+        std::vector<std::string> env;
+        for (char** e = environ; *e != nullptr; ++e)
+            if (std::string(*e).rfind("KESTRUNE_HOME=", 0) != 0) env.emplace_back(*e);
+        env.push_back("KESTRUNE_HOME=" + (dir.path() / "home").string());
+        args.insert(args.begin(), runProgram().string());
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        std::vector<char*> envp;
+        for (auto& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, outPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, errPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        started_ = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~Child() {
+        if (started_ && !status_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    bool started() const { return started_; }
+    void signal(int sig) const { ::kill(pid_, sig); }
+
+    // The exit status, or nullopt when the program had not ended within `bound`
+    // (it is then killed) or did not exit normally.
+    std::optional<int> wait(std::chrono::seconds bound = 60s) {
+        const auto deadline = std::chrono::steady_clock::now() + bound;
+        int raw = 0;
+        while (::waitpid(pid_, &raw, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
+            std::this_thread::sleep_for(10ms);
+        }
+        status_ = raw;
+        if (!WIFEXITED(raw)) return std::nullopt;
+        return WEXITSTATUS(raw);
+    }
+    // Waits (generously) until stdout holds `text`.
+    bool waitForOutput(const std::string& text) const {
+        const auto deadline = std::chrono::steady_clock::now() + 30s;
+        while (out().find(text) == std::string::npos) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(10ms);
+        }
+        return true;
+    }
+
+    std::string out() const { return TempDir::read(outPath()); }
+    std::string err() const { return TempDir::read(errPath()); }
+
+  private:
+    std::string outPath() const { return (dir_.path() / "stdout.txt").string(); }
+    std::string errPath() const { return (dir_.path() / "stderr.txt").string(); }
+
+    const TempDir& dir_;
+    pid_t pid_ = -1;
+    bool started_ = false;
+    std::optional<int> status_;
+};
+
+class RunCliTest : public ::testing::Test {
+  protected:
+    RunCliTest() { std::filesystem::create_directories(dir.path() / "home"); }
+
+    // One task without blocks, the event log on, and a held virtual tag.
+    std::string writeStrategy(const std::function<void(StrategyDocument&)>& adjust = {}) {
+        ScriptedUserInterface ui;
+        ManualTickSource ticks;
+        ApplicationOptions options;
+        options.ui = &ui;
+        options.settingsFile = dir / "builder.INI";
+        options.eventLogDirectory.reset();
+        options.ticks = &ticks;
+        Application app(std::move(options));
+        EXPECT_TRUE(app.initialize().ok());
+        StrategyDocument& document = *app.document();
+        document.options().eventLog = true;
+        VirtualTag* level = document.addVirtualTag("LEVEL", VirtualTag::kFloat, true);
+        EXPECT_NE(level, nullptr);
+        if (level) level->setInitialFloat(12.5f);
+        if (adjust) adjust(document);
+        const std::string path = (dir / "plant.ksv").string();
+        EXPECT_TRUE(WriteStrategyFile(document, path).ok());
+        return path;
+    }
+
+    TempDir dir;
+};
+
+TEST_F(RunCliTest, RunsForTheDurationAndPrintsTheStartAndStopEvents) {
+    const std::string path = writeStrategy();
+    Child child(dir, {path, "--duration", "2"});
+    ASSERT_TRUE(child.started());
+    EXPECT_EQ(child.wait(), 0) << child.err();
+    const std::string out = child.out();
+    EXPECT_NE(out.find("event: Strategy plant.ksv started at "), std::string::npos) << out;
+    EXPECT_NE(out.find("event: Strategy plant.ksv stopped at "), std::string::npos) << out;
+    EXPECT_NE(out.find(" Running normally\n"), std::string::npos) << out;
+    EXPECT_NE(out.find(" state: stopped\n"), std::string::npos) << out;
+    EXPECT_TRUE(std::filesystem::exists(dir / "plant.HLD"));
+    EXPECT_NE(TempDir::read(dir / "Kestrune.ELF").find("stopped at"), std::string::npos);
+}
+
+TEST_F(RunCliTest, SigintStopsTheRunCleanlyAndSavesTheHoldFile) {
+    const std::string path = writeStrategy();
+    Child child(dir, {path});
+    ASSERT_TRUE(child.started());
+    ASSERT_TRUE(child.waitForOutput("state: running")) << child.out() << child.err();
+    EXPECT_FALSE(std::filesystem::exists(dir / "plant.HLD"));
+    child.signal(SIGINT);
+    EXPECT_EQ(child.wait(30s), 0) << child.err();
+    EXPECT_TRUE(std::filesystem::exists(dir / "plant.HLD"));
+    EXPECT_NE(child.out().find("stopped at"), std::string::npos) << child.out();
+}
+
+TEST_F(RunCliTest, AFileWithABadSignatureCannotBeLoaded) {
+    const std::string path = (dir / "broken.ksv").string();
+    TempDir::write(path, "XKSV this is no strategy");
+    Child child(dir, {path, "--duration", "1"});
+    ASSERT_TRUE(child.started());
+    EXPECT_EQ(child.wait(), 2);
+    EXPECT_NE(child.err().find("Invalid file format: " + path), std::string::npos) << child.err();
+    EXPECT_FALSE(std::filesystem::exists(dir / "Kestrune.ELF"))
+        << "nothing is written beside a file that did not load";
+}
+
+TEST_F(RunCliTest, ARefusedStartExitsWithThree) {
+    const std::string path = writeStrategy([](StrategyDocument& d) { d.options().securityChecking = true; });
+    Child child(dir, {path, "--duration", "1"});
+    ASSERT_TRUE(child.started());
+    EXPECT_EQ(child.wait(), 3);
+    EXPECT_NE(child.err().find("Cannot locate password file."), std::string::npos) << child.err();
+}
+
+TEST_F(RunCliTest, WatchedTagsArePrintedOncePerSecond) {
+    // Not held: the run starts it from its initial value.
+    const std::string path =
+        writeStrategy([](StrategyDocument& d) { d.findVirtualTag("LEVEL")->setHold(false); });
+    Child child(dir, {path, "--duration", "2.5", "--watch", "VIRTASK.LEVEL,TASK0.SYSINFO", "--watch=NOPE.X",
+                      "--quiet"});
+    ASSERT_TRUE(child.started());
+    EXPECT_EQ(child.wait(), 0) << child.err();
+    const std::string out = child.out();
+    const std::regex line(R"(^[0-9]+\.[0-9] VIRTASK\.LEVEL=12\.5 TASK0\.SYSINFO=3 NOPE\.X=\?$)");
+    std::istringstream lines(out);
+    int matching = 0;
+    for (std::string l; std::getline(lines, l);) {
+        EXPECT_TRUE(std::regex_match(l, line)) << "--quiet leaves only the watch lines: " << l;
+        matching += std::regex_match(l, line) ? 1 : 0;
+    }
+    EXPECT_GE(matching, 1) << out;
+}
+
+TEST_F(RunCliTest, HelpExplainsEveryOptionAndABadCommandLineIsRefused) {
+    Child help(dir, {"--help"});
+    ASSERT_TRUE(help.started());
+    EXPECT_EQ(help.wait(), 0);
+    for (const char* option :
+         {"--duration", "--watch", "--password", "--yes", "--no", "--quiet", "--version", "Exit status"})
+        EXPECT_NE(help.out().find(option), std::string::npos) << option;
+
+    Child bad(dir, {"--duration", "-3", "x.ksv"});
+    ASSERT_TRUE(bad.started());
+    EXPECT_EQ(bad.wait(), 1);
+    EXPECT_NE(bad.err().find("--duration"), std::string::npos) << bad.err();
+}
+
+}  // namespace
+}  // namespace kestrune::testing_support
