@@ -41,7 +41,7 @@ Code AverageBlock::Scan() {
     if (isOn(kReset)) average_.reset();
     if (const OutputValue* source = inputValue(kInput)) {
         // Numbers only: a text source would otherwise be parsed into the average.
-        const float sample = source->holdsText() ? 0.0f : readFloat(kInput).value_or(0.0f);
+        const float sample = source->holdsText() ? 0.0f : source->toFloat();
         average_.add(sample);
     }
     outputValue(0)->setFloat(static_cast<float>(average_.output()));

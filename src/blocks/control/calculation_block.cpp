@@ -136,7 +136,7 @@ double CalculationBlock::floatOperand(std::size_t index) {
     const CalcOperand& o = operands_[index];
     switch (o.kind) {
         case CalcOperandKind::Wired:
-            return readFloat(index).value_or(0.0f);
+            return readNumber(index);
         case CalcOperandKind::FloatConstant:
             return o.real;
         default:
@@ -148,7 +148,7 @@ std::int32_t CalculationBlock::integerOperand(std::size_t index) {
     const CalcOperand& o = operands_[index];
     switch (o.kind) {
         case CalcOperandKind::Wired:
-            return readInteger(index).value_or(o.integer);
+            return readDigital(index, o.integer);
         case CalcOperandKind::FloatConstant:
             return CalcOperators::truncate(o.real);  // only in float mode, which reads floats
         default:

@@ -43,9 +43,4 @@ Code ControlBlock::ConnectTo(ConnectRequest& request) {
     return Block::ConnectTo(request);
 }
 
-bool ControlBlock::isOn(std::size_t input) {
-    const std::optional<float> value = readFloat(input);
-    return value.has_value() && *value != 0.0f;
-}
-
 }  // namespace kestrune

@@ -22,6 +22,7 @@
 #include "properties/property_table.h"
 #include "taskmodel/block.h"
 #include "taskmodel/data_type.h"
+#include "taskmodel/output_value.h"
 
 namespace kestrune {
 
@@ -54,9 +55,21 @@ class ControlBlock : public Block {
     ControlBlock(const NodeContext& context, std::int16_t kind, std::span<const ControlInput> inputs,
                  DataType outputType);
 
-    // Whether a wired input reads non-zero (as a number, through the cached
-    // source). An input without a source is off.
-    bool isOn(std::size_t input);
+    // An input's cached source read as a number, with the conversions every
+    // consumer uses, or `fallback` when it has no source. What Block's
+    // readFloat / readInteger give, without the round trip through the
+    // scratch values and an optional: these sit on every scan.
+    float readNumber(std::size_t input, float fallback = 0.0f) const {
+        const OutputValue* value = inputValue(input);
+        return value != nullptr ? value->toFloat() : fallback;
+    }
+    std::int32_t readDigital(std::size_t input, std::int32_t fallback = 0) const {
+        const OutputValue* value = inputValue(input);
+        return value != nullptr ? value->toInteger() : fallback;
+    }
+    // Whether a wired input reads non-zero as a number. An input without a
+    // source is off.
+    bool isOn(std::size_t input) const { return readNumber(input) != 0.0f; }
 
     // A trailing field of a record is read only when the record still holds
     // all of its bytes: older versions wrote fewer fields.

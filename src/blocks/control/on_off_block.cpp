@@ -48,8 +48,8 @@ Code OnOffBlock::OnStart() {
 
 Code OnOffBlock::Scan() {
     if (!isRunning()) return kOk;
-    if (const auto sp = readFloat(kSetpoint)) controller_.takeSetpoint(*sp);
-    if (const auto pv = readFloat(kInput)) controller_.update(*pv);
+    if (inputValue(kSetpoint) != nullptr) controller_.takeSetpoint(readNumber(kSetpoint));
+    if (inputValue(kInput) != nullptr) controller_.update(readNumber(kInput));
     outputValue(0)->setInteger(controller_.state());
     return publishValue();
 }

@@ -82,13 +82,13 @@ Code PidBlock::OnStart() {
 
 Code PidBlock::Scan() {
     if (!isRunning()) return kOk;
-    if (const auto sp = readFloat(kSetpoint)) controller_.takeSetpoint(*sp);
+    if (inputValue(kSetpoint) != nullptr) controller_.takeSetpoint(readNumber(kSetpoint));
     // Checked on every scan, not on an edge: a trigger held on lets the
     // parameter inputs retune the loop whenever they change.
-    if (readInteger(kTrigger).value_or(0) != 0) {
+    if (readDigital(kTrigger) != 0) {
         controller_.retune(readFloat(kPInput), readFloat(kIInput), readFloat(kDInput));
     }
-    if (const auto pv = readFloat(kFeedback)) controller_.update(*pv);
+    if (inputValue(kFeedback) != nullptr) controller_.update(readNumber(kFeedback));
     outputValue(0)->setFloat(static_cast<float>(controller_.output()));
     return publishValue();
 }
