@@ -53,7 +53,7 @@ struct DocumentServices {
     // The scheduling resolution R in ms, for the default display refresh.
     std::uint32_t resolutionMs = 5;
     // Bits for the protection key; std::random_device when empty.
-    std::function<std::uint32_t()> randomKey;
+    std::function<std::uint32_t()> randomKey = nullptr;
     // The system calls of a save; the real ones when null.
     FileSystemCalls* fileCalls = nullptr;
 };
