@@ -1,0 +1,199 @@
+// The kestrune-ksv program itself: exit statuses, messages on stderr, and a
+// dump built back into the same file.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "cli/ksv/strategy_json.h"
+#include "ksv_fixture.h"
+#include "taskmodel/block_catalogue.h"
+
+namespace kestrune::ksv::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+    int exitStatus = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string quoted(const std::string& text) {
+    std::string q = "'";
+    for (const char c : text) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+// Next to this test program, unless the test runner says where the build is.
+fs::path programPath() {
+    if (const char* dir = std::getenv("KESTRUNE_BINARY_DIR")) return fs::path(dir) / "bin" / "kestrune-ksv";
+    return fs::read_symlink("/proc/self/exe").parent_path() / "kestrune-ksv";
+}
+
+class ProgramTest : public KsvTest {
+  protected:
+    void SetUp() override {
+        KsvTest::SetUp();
+        ASSERT_TRUE(fs::exists(programPath())) << programPath();
+    }
+
+    RunResult run(const std::string& arguments) {
+        const fs::path out = dir / "stdout.txt";
+        const fs::path err = dir / "stderr.txt";
+        const std::string command = quoted(programPath()) + " " + arguments + " >" + quoted(out) + " 2>" +
+                                    quoted(err) + " </dev/null";
+        const int raw = std::system(command.c_str());
+        RunResult r;
+        r.exitStatus = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = testing_support::TempDir::read(out);
+        r.err = testing_support::TempDir::read(err);
+        return r;
+    }
+
+    std::string writeFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        const fs::path path = dir / name;
+        testing_support::TempDir::write(path, std::string(bytes.begin(), bytes.end()));
+        return path.string();
+    }
+
+    // A task with an AI block wired to a PID block, a virtual tag, a station name.
+    std::unique_ptr<StrategyDocument> sample() {
+        auto document = newDocument();
+        StrategyTask& task = document->task(0);
+        Block* ai = task.addBlock(kAnalogInputKind, {40, 40, 72, 72}).block;
+        Block* pid = task.addBlock(kPidKind, {200, 40, 232, 72}).block;
+        EXPECT_TRUE(ai != nullptr && pid != nullptr);
+        if (ai != nullptr && pid != nullptr) {
+            EXPECT_TRUE(task.graph().Connect(*ai, 0, *pid, 0).accepted());
+        }
+        EXPECT_NE(document->addVirtualTag("LEVEL", VirtualTag::kFloat, true), nullptr);
+        document->networkTaskNames().push_back({"NPLANT2", "10.0.0.2"});
+        return document;
+    }
+};
+
+TEST_F(ProgramTest, HelpIsShownAndBadArgumentsAreRefused) {
+    const RunResult help = run("--help");
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_NE(help.out.find("usage: kestrune-ksv dump FILE"), std::string::npos);
+    const RunResult none = run("");
+    EXPECT_EQ(none.exitStatus, 2);
+    EXPECT_NE(none.err.find("usage:"), std::string::npos);
+    EXPECT_EQ(run("convert x.ksv").exitStatus, 2);
+    EXPECT_EQ(run("build x.json").exitStatus, 2);
+    EXPECT_EQ(run("dump x.ksv --pasword a").exitStatus, 2);
+}
+
+TEST_F(ProgramTest, AFileWithoutTheSignatureIsNotLoaded) {
+    const std::string path = writeFile("bad.ksv", {'N', 'O', 'P', 'E', 0xA9, 0x01, 0, 0});
+    for (const char* command : {"check", "dump"}) {
+        const RunResult r = run(std::string(command) + " " + quoted(path));
+        EXPECT_EQ(r.exitStatus, 2) << command;
+        EXPECT_NE(r.err.find("Invalid file format: " + path), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+    }
+}
+
+TEST_F(ProgramTest, AFileOfAVersionTooOldIsNotLoaded) {
+    const std::string path = writeFile("old.ksv", {'Q', 'K', 'S', 'V', 2, 0, 0, 0});
+    const RunResult r = run("check " + quoted(path));
+    EXPECT_EQ(r.exitStatus, 2);
+    EXPECT_NE(r.err.find("Invalid file version."), std::string::npos) << r.err;
+}
+
+TEST_F(ProgramTest, AMissingFileIsNotLoaded) {
+    const RunResult r = run("check " + quoted((dir / "absent.ksv").string()));
+    EXPECT_EQ(r.exitStatus, 2);
+    EXPECT_NE(r.err.find("Cannot open file"), std::string::npos) << r.err;
+}
+
+TEST_F(ProgramTest, ARecordOfAnUnknownKindIsALoadError) {
+    std::vector<std::uint8_t> bytes = bytesOf(*sample());
+    const std::string pid = "BPID";
+    const auto at = std::search(bytes.begin(), bytes.end(), pid.begin(), pid.end());
+    ASSERT_NE(at, bytes.end());
+    std::copy_n("BXYZ", 4, at);
+    const std::string path = writeFile("unknown.ksv", bytes);
+
+    const RunResult check = run("check " + quoted(path));
+    EXPECT_EQ(check.exitStatus, 1);
+    EXPECT_NE(check.err.find("File opened with load error."), std::string::npos) << check.err;
+    EXPECT_NE(check.err.find("BXYZ"), std::string::npos) << check.err;
+
+    // The dump still shows everything else.
+    const RunResult dump = run("dump " + quoted(path));
+    EXPECT_EQ(dump.exitStatus, 1);
+    Json j;
+    ASSERT_TRUE(parseJson(dump.out, j).ok()) << dump.out;
+    EXPECT_EQ(j["tasks"][0]["blocks"].size(), 1u);
+    EXPECT_EQ(j["virtual_tags"].size(), 1u);
+}
+
+TEST_F(ProgramTest, AProtectedFileNeedsItsPassword) {
+    auto document = sample();
+    ASSERT_TRUE(document->protection().protect("s3cret"));
+    const std::string path = writeFile("locked.ksv", bytesOf(*document));
+
+    const RunResult none = run("check " + quoted(path));
+    EXPECT_EQ(none.exitStatus, 2);
+    EXPECT_NE(none.err.find("Password unmatched!"), std::string::npos) << none.err;
+    EXPECT_NE(none.err.find("--password"), std::string::npos) << none.err;
+    EXPECT_EQ(run("dump " + quoted(path) + " --password wrong").exitStatus, 2);
+    const RunResult right = run("check " + quoted(path) + " --password=s3cret");
+    EXPECT_EQ(right.exitStatus, 0) << right.err;
+    EXPECT_NE(right.out.find("protected"), std::string::npos);
+    EXPECT_NE(right.out.find("2 blocks, 1 wires"), std::string::npos) << right.out;
+}
+
+TEST_F(ProgramTest, DumpThenBuildGivesTheSameFile) {
+    auto document = sample();
+    ASSERT_TRUE(document->protection().protect("s3cret"));
+    const std::vector<std::uint8_t> original = bytesOf(*document);
+    const std::string path = writeFile("plant.ksv", original);
+
+    const RunResult dump = run("dump " + quoted(path) + " --password s3cret");
+    ASSERT_EQ(dump.exitStatus, 0) << dump.err;
+    const std::string json = (dir / "plant.json").string();
+    testing_support::TempDir::write(json, dump.out);
+    const std::string rebuiltPath = (dir / "rebuilt.ksv").string();
+    const RunResult build = run("build " + quoted(json) + " -o " + quoted(rebuiltPath));
+    ASSERT_EQ(build.exitStatus, 0) << build.err;
+
+    const std::string text = testing_support::TempDir::read(rebuiltPath);
+    std::vector<std::uint8_t> rebuilt(text.begin(), text.end());
+    ASSERT_EQ(rebuilt.size(), original.size());
+    // The protection block and key follow the random key; the password they hold must match.
+    constexpr std::size_t kProtectionAt = 8;
+    constexpr std::size_t kProtectionEnd = kProtectionAt + Protection::kBlockSize;
+    EXPECT_TRUE(std::equal(rebuilt.begin(), rebuilt.begin() + kProtectionAt, original.begin()));
+    EXPECT_TRUE(
+        std::equal(rebuilt.begin() + kProtectionEnd, rebuilt.end(), original.begin() + kProtectionEnd));
+    EXPECT_EQ(read(rebuilt, "s3cret")->protection(), document->protection());
+}
+
+TEST_F(ProgramTest, BadJsonIsNotBuiltAndSaysWhere) {
+    const std::string json = (dir / "bad.json").string();
+    testing_support::TempDir::write(json,
+                                    "{\n  \"tasks\": [\n    {\"blocks\": [{\"kind\": 26,,}]}\n  ]\n}\n");
+    const std::string out = (dir / "never.ksv").string();
+    const RunResult r = run("build " + quoted(json) + " -o " + quoted(out));
+    EXPECT_EQ(r.exitStatus, 2);
+    EXPECT_NE(r.err.find("Invalid file format: " + json), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("line 3, column"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(out));
+
+    testing_support::TempDir::write(json,
+                                    R"({"tasks": [{"blocks": [{"kind": 26, "settings": {"gain": 2}}]}]})");
+    const RunResult wrong = run("build " + quoted(json) + " -o " + quoted(out));
+    EXPECT_EQ(wrong.exitStatus, 2);
+    EXPECT_NE(wrong.err.find("tasks[0].blocks[0].settings.gain: no such setting"), std::string::npos)
+        << wrong.err;
+    EXPECT_FALSE(fs::exists(out));
+}
+
+}  // namespace
+}  // namespace kestrune::ksv::testing
