@@ -49,11 +49,7 @@ int HeadlessRun::run() {
         if (timers != nullptr) timers->fireDue();
         app_.idle();
         printEvents();
-        if (!options_.watch.empty() && std::chrono::steady_clock::now() >= nextWatch_) {
-            const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started_;
-            out_ << watchLine(elapsed.count(), app_.tags(), options_.watch) << '\n';
-            nextWatch_ += kWatchInterval;
-        }
+        printWatchLine();
         out_.flush();
         if (stopAsked || !control.running() || control.stopping()) continue;
         const bool durationOver =
@@ -70,6 +66,16 @@ int HeadlessRun::run() {
     out_.flush();
     if (refused != kOk) return kExitStartRefused;
     return control.lastStopReason() == StopReason::ErrorLimit ? kExitErrorLimit : kExitStopped;
+}
+
+void HeadlessRun::printWatchLine() {
+    const auto now = std::chrono::steady_clock::now();
+    // Only while the run lasts: after the stop the tags hold what the stop left.
+    if (options_.watch.empty() || now < nextWatch_ || app_.runControl().isIdle()) return;
+    const std::chrono::duration<double> elapsed = now - started_;
+    out_ << watchLine(elapsed.count(), app_.tags(), options_.watch) << '\n';
+    // A loop held up for longer than a second skips the lines it missed.
+    while (nextWatch_ <= now) nextWatch_ += kWatchInterval;
 }
 
 std::chrono::milliseconds HeadlessRun::waitTime(std::chrono::steady_clock::time_point now) const {

@@ -51,6 +51,7 @@ class HeadlessRun final : public RunObserver, public EventLogObserver {
     bool strategyEnded();
     std::chrono::milliseconds waitTime(std::chrono::steady_clock::time_point now) const;
     void printEvents();
+    void printWatchLine();
     void printLine(const std::string& text);
     std::string timeText() const;
     std::string stateText() const;
