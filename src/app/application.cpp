@@ -1,7 +1,7 @@
 #include "app/application.h"
 
 #include "app/app_component.h"
-#include "app/block_registration.h"
+#include "blocks/register_all_blocks.h"
 #include "app/disk_space.h"
 #include "app/error_message_queue.h"
 #include "app/event_log.h"

@@ -18,12 +18,15 @@
 #include <vector>
 
 #include "app/application.h"
+#include "blocks/control/calculation_block.h"
 #include "document/document_commands.h"
 #include "document/strategy_document.h"
 #include "document/virtual_tag.h"
+#include "engine/scan_task.h"
 #include "platform/scripted_user_interface.h"
 #include "platform/temp_dir.h"
 #include "platform/tick_source.h"
+#include "taskmodel/block_catalogue.h"
 
 extern char** environ;
 
@@ -179,6 +182,27 @@ TEST_F(RunCliTest, ARefusedStartExitsWithThree) {
     EXPECT_NE(child.err().find("Cannot locate password file."), std::string::npos) << child.err();
 }
 
+TEST_F(RunCliTest, TheErrorLimitStopsTheRunWithFour) {
+    // A calculation that divides by zero reports 34254 on every scan.
+    const std::string path = writeStrategy([](StrategyDocument& d) {
+        d.options().errorLimit = 3;
+        StrategyTask& task = d.task(0);
+        static_cast<ScanTask&>(task.taskObject()).timing().setPeriod(ScanPeriod{0, 0, 0, 50});
+        const Placement made = task.addBlock(kCalculationKind, {10, 10, 42, 42});
+        ASSERT_NE(made.block, nullptr);
+        auto& calc = static_cast<CalculationBlock&>(*made.block);
+        calc.setOperator(static_cast<std::uint16_t>(CalcOperator::Divide));
+        calc.setOperandText(0, "1");
+        calc.setOperandText(1, "0");
+    });
+    Child child(dir, {path, "--duration", "60"});
+    ASSERT_TRUE(child.started());
+    EXPECT_EQ(child.wait(), 4) << child.out() << child.err();
+    const std::string out = child.out();
+    EXPECT_NE(out.find("Division by zero cannot be handled at TASK1 : SOC1"), std::string::npos) << out;
+    EXPECT_NE(out.find("event: Strategy plant.ksv stopped at "), std::string::npos) << out;
+}
+
 TEST_F(RunCliTest, WatchedTagsArePrintedOncePerSecond) {
     // Not held: the run starts it from its initial value.
     const std::string path =
@@ -206,10 +230,17 @@ TEST_F(RunCliTest, HelpExplainsEveryOptionAndABadCommandLineIsRefused) {
          {"--duration", "--watch", "--password", "--yes", "--no", "--quiet", "--version", "Exit status"})
         EXPECT_NE(help.out().find(option), std::string::npos) << option;
 
-    Child bad(dir, {"--duration", "-3", "x.ksv"});
-    ASSERT_TRUE(bad.started());
-    EXPECT_EQ(bad.wait(), 1);
-    EXPECT_NE(bad.err().find("--duration"), std::string::npos) << bad.err();
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--duration", "-3", "x.ksv"},
+                                                 {"x.ksv", "--yes", "--no"},
+                                                 {"x.ksv", "--watch", "LEVEL"},
+                                                 {"x.ksv", "y.ksv"},
+                                                 {"--frobnicate", "x.ksv"},
+                                                 {}}) {
+        Child bad(dir, args);
+        ASSERT_TRUE(bad.started());
+        EXPECT_EQ(bad.wait(), 1) << bad.err();
+        EXPECT_NE(bad.err().find("usage: kestrune-run"), std::string::npos) << bad.err();
+    }
 }
 
 }  // namespace
