@@ -116,19 +116,15 @@ int load(const Arguments& a, StrategyDocument& document, UserInterface& ui, std:
     return kExitLoaded;
 }
 
-std::size_t blockCount(const StrategyTask& task) {
-    return task.graph().nodes().size();
-}
-
 void summarise(std::ostream& out, const StrategyDocument& document, std::string_view file) {
     out << file << ": strategy version " << document.version().text() << ", "
         << (document.protection().isProtected() ? "protected" : "not protected") << '\n';
     for (const auto& task : document.tasks()) {
-        out << "  task " << task->name() << ": " << blockCount(*task) << " blocks, "
-            << task->graph().wires().size() << " wires\n";
+        out << "  task " << task->name() << ": blocks " << task->graph().nodes().size() << ", wires "
+            << task->graph().wires().size() << '\n';
     }
-    out << "  " << document.virtualTags().size() << " virtual tags, " << document.networkTaskNames().size()
-        << " network task names\n";
+    out << "  virtual tags " << document.virtualTags().size() << ", network task names "
+        << document.networkTaskNames().size() << '\n';
 }
 
 int build(const Arguments& a, KsvEnvironment& env, UserInterface& ui, std::ostream& err,
@@ -148,6 +144,13 @@ int build(const Arguments& a, KsvEnvironment& env, UserInterface& ui, std::ostre
     std::unique_ptr<StrategyDocument> document = env.newDocument(&ui, options.randomKey);
     if (Status s = buildStrategy(json, *document); !s) {
         report(err, s, jsonFile);
+        return kExitNotLoaded;
+    }
+    // A record the file cannot frame (a script too long for its task's
+    // record) is the JSON's problem, found before anything is written.
+    BinaryWriter scratch;
+    if (Status s = writeStrategy(*document, scratch, 0); !s) {
+        report(err, invalidAt("(top)", s.context), jsonFile);
         return kExitNotLoaded;
     }
     if (Status s = WriteStrategyFile(*document, *a.output); !s) {
