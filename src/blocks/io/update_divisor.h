@@ -5,10 +5,12 @@
 // run. The counter wraps at 65536 like the stored one always has, so with an
 // N that does not divide 65536 two scans in a row act at the wrap.
 //
-// Threads: the scan thread counts; the user-interface thread sets N and
-// resets the counter while the block is stopped.
+// Threads: scans count, the output blocks' from more than one thread, so the
+// counter is atomic; the user-interface thread sets N and restarts the count
+// while the block is stopped.
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 
 namespace kestrune {
@@ -25,21 +27,17 @@ class UpdateDivisor {
     }
 
     // At run start: the next scan is the first.
-    void restart() { counter_ = 0; }
+    void restart() { counter_.store(0); }
 
     // Counts one scan; true when the block acts on it.
-    bool due() {
-        const std::uint16_t before = counter_;
-        counter_ = static_cast<std::uint16_t>(counter_ + 1);
-        return before % times_ == 0;
-    }
+    bool due() { return counter_.fetch_add(1) % times_ == 0; }
 
-    std::uint16_t counter() const { return counter_; }
-    void setCounter(std::uint16_t counter) { counter_ = counter; }
+    std::uint16_t counter() const { return counter_.load(); }
+    void setCounter(std::uint16_t counter) { counter_.store(counter); }
 
   private:
     std::uint16_t times_ = 1;
-    std::uint16_t counter_ = 0;
+    std::atomic<std::uint16_t> counter_{0};
 };
 
 }  // namespace kestrune
