@@ -1,7 +1,6 @@
 #include "app/application.h"
 
 #include "app/app_component.h"
-#include "blocks/register_all_blocks.h"
 #include "app/disk_space.h"
 #include "app/error_message_queue.h"
 #include "app/event_log.h"
@@ -11,6 +10,7 @@
 #include "app/status_text.h"
 #include "app/system_info.h"
 #include "app/timer_service.h"
+#include "blocks/register_all_blocks.h"
 #include "components/driver/device_driver.h"
 #include "components/opc/opc_client.h"
 #include "components/tagdb/tag_database.h"

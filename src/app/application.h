@@ -28,8 +28,8 @@
 #include <optional>
 #include <string>
 
-#include "app/run_control.h"
 #include "app/event_printer.h"
+#include "app/run_control.h"
 #include "app/status_bar_state.h"
 #include "blocks/block_services.h"
 #include "engine/task_services.h"
