@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "blocks/control/calculation_block.h"
 #include "cli/ksv/strategy_json.h"
 #include "engine/scan_task.h"
 #include "ksv_fixture.h"
@@ -92,6 +93,25 @@ TEST_F(BuildTest, InputsGivenWithTheBlockStayAsGiven) {
     auto* pid = dynamic_cast<Block*>(document->task(0).graph().nodes()[1]);
     EXPECT_EQ(pid->input(0)->sourceId, 0u);
     EXPECT_EQ(document->task(0).graph().wires().size(), 1u);
+}
+
+TEST_F(BuildTest, AWiredCalculationOperandIsTakenAsWiredLikeADrawnWire) {
+    // Without the wire's notice the operands stay the constants 0 and the
+    // block computes 0 - 0 on every scan.
+    auto document = build(parsed(R"({"tasks": [{
+        "blocks": [{"kind": 27}, {"kind": 11}, {"kind": 45, "settings": {"operator": "-", "resultType": 2}}],
+        "wires": [{"source": "RMP1", "target": "SOC1", "input": 0}, {"source": "AI1", "target": "SOC1", "input": 1}]
+      }]})"));
+    auto* calc = dynamic_cast<CalculationBlock*>(document->task(0).graph().nodes()[2]);
+    ASSERT_NE(calc, nullptr);
+    for (std::size_t i = 0; i < 2; ++i) {
+        ASSERT_NE(calc->operand(i), nullptr);
+        EXPECT_EQ(calc->operand(i)->kind, CalcOperandKind::Wired) << "operand " << i;
+    }
+    // The file keeps them wired: dumped again, the settings name the sources.
+    const Json dumped = dumpStrategy(*document)["tasks"][0]["blocks"][2]["settings"];
+    EXPECT_EQ(dumped["operand1"], "RMP1");
+    EXPECT_EQ(dumped["operand2"], "AI1");
 }
 
 TEST_F(BuildTest, ANotANumberSurvivesAsText) {

@@ -142,7 +142,12 @@ Status buildWire(const Json& json, const std::string& path, StrategyTask& task, 
     wire->setPoints(points);
     wire->setAnchors(sourceAnchor, targetAnchor);
     wire->attach();
+    Wire& made = *wire;
     if (task.graph().Append(std::move(wire)) != kOk) return invalidAt(path, "out of memory");
+    // The ends hear of the wire as they do when it is drawn: a calculation
+    // block takes the operand it feeds as wired rather than as a constant.
+    source->OutputWireAdded(made);
+    target->InputWireAdded(made);
 
     const auto it =
         std::find_if(built.begin(), built.end(), [&](const BuiltBlock& b) { return b.block == target; });
