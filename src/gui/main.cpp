@@ -1,0 +1,54 @@
+// kestrune: the desktop program.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
+
+#include "gui/command_line.h"
+#include "gui/gui_session.h"
+#include "gui/screenshot.h"
+#include "gui/single_instance.h"
+
+int main(int argc, char** argv) {
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kestrune"));
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    const kestrune::LaunchOptions launch = kestrune::parseCommandLine(args);
+    if (!launch.ok()) {
+        std::fprintf(stderr, "kestrune: %s\n%s", launch.error.c_str(), kestrune::usageText().c_str());
+        return 1;
+    }
+    if (launch.help) {
+        std::fputs(kestrune::usageText().c_str(), stdout);
+        return 0;
+    }
+    if (launch.version) {
+        std::printf("kestrune %s\n", KESTRUNE_VERSION);
+        return 0;
+    }
+
+    // A screenshot is taken beside a running program, never instead of it.
+    kestrune::SingleInstance instance(kestrune::SingleInstance::defaultName());
+    if (launch.screenshot.empty() && instance.anotherIsRunning()) return 0;
+
+    kestrune::GuiSession session(launch.runtime);
+    if (!session.start(launch.strategy)) return 2;
+    kestrune::CMainFrame& frame = session.frame();
+    QObject::connect(&instance, &kestrune::SingleInstance::activationRequested, &frame, [&frame] {
+        if (frame.isMinimized()) frame.showNormal();
+        frame.show();
+        frame.raise();
+        frame.activateWindow();
+    });
+
+    if (!launch.screenshot.empty()) {
+        if (!frame.strategyOpen()) return 2;
+        const bool written =
+            kestrune::grabMainWindow(frame, QString::fromStdString(launch.screenshot), QSize(1280, 800));
+        if (!written) std::fprintf(stderr, "kestrune: cannot write %s\n", launch.screenshot.c_str());
+        return written ? 0 : 3;
+    }
+    frame.show();
+    return QApplication::exec();
+}
