@@ -57,15 +57,10 @@ std::unique_ptr<StrategyTask> StrategyTask::create(const StrategyTaskServices& s
 }
 
 StrategyTask::~StrategyTask() {
-    destroyObjects();
+    graph_->DestroyObjects();
     if (services_.tags != nullptr && taskObject_ != nullptr) services_.tags->DeleteTaskName(name());
     // The task object goes before the graph: it gives its order number back to it.
     taskObject_.reset();
-}
-
-void StrategyTask::destroyObjects() {
-    for (Wire* wire : graph_->wires()) graph_->Release(*wire).reset();
-    graph_->objects().Clear();
 }
 
 const std::string& StrategyTask::name() const {

@@ -114,7 +114,6 @@ class StrategyTask final : public TaskViewHost {
   private:
     explicit StrategyTask(const StrategyTaskServices& services);
     Status loadTaskObject(BinaryReader& in, int fileVersion);
-    void destroyObjects();
 
     StrategyTaskServices services_;
     std::unique_ptr<TaskGraph> graph_;

@@ -22,6 +22,13 @@ void GraphObject::setId(std::uint16_t id) {
     registry_.changeId(*this, old, id);
 }
 
+void GraphObject::setInstanceNumber(std::uint16_t n) {
+    if (n == instance_) return;
+    const std::uint16_t old = instance_;
+    instance_ = n;
+    registry_.changeInstanceNumber(*this, old, n);
+}
+
 Status GraphObject::Load(BinaryReader& in, int /*fileVersion*/) {
     const std::size_t start = in.position();
     const std::uint32_t storedId = in.u32();
@@ -37,7 +44,7 @@ Status GraphObject::Load(BinaryReader& in, int /*fileVersion*/) {
                                       std::to_string(start) + " is out of range"};
     }
     setId(static_cast<std::uint16_t>(storedId));
-    instance_ = instance;
+    setInstanceNumber(instance);
     return {};
 }
 

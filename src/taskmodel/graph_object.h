@@ -68,7 +68,8 @@ class GraphObject {
     std::int16_t kind() const { return kind_; }
     bool isWire() const { return kind_ == kWireKind; }
     std::uint16_t instanceNumber() const { return instance_; }
-    void setInstanceNumber(std::uint16_t n) { instance_ = n; }
+    // The registry follows, so that NextInstanceNumber sees the number taken.
+    void setInstanceNumber(std::uint16_t n);
 
     std::uint16_t flags() const { return flags_; }
     bool hasFlag(std::uint16_t bit) const { return (flags_ & bit) != 0; }

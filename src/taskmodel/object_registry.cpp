@@ -27,20 +27,9 @@ std::uint16_t ObjectRegistry::NextObjectId() const {
 }
 
 std::uint16_t ObjectRegistry::NextInstanceNumber(std::int32_t kind) const {
-    std::vector<bool> used;
-    {
-        std::lock_guard guard(lock_);
-        for (const GraphObject* object : order_) {
-            if (object->kind() != kind) continue;
-            const std::uint16_t n = object->instanceNumber();
-            if (n >= used.size()) used.resize(static_cast<std::size_t>(n) + 1, false);
-            used[n] = true;
-        }
-    }
-    for (std::size_t i = 1; i < used.size(); ++i) {
-        if (!used[i]) return static_cast<std::uint16_t>(i);
-    }
-    return used.size() <= 0xFFFF ? static_cast<std::uint16_t>(std::max<std::size_t>(used.size(), 1)) : 0;
+    std::lock_guard guard(lock_);
+    const auto it = instances_.find(kind);
+    return it != instances_.end() ? it->second.lowestFree() : 1;
 }
 
 GraphObject* ObjectRegistry::FindObject(std::uint32_t id) const {
@@ -84,6 +73,10 @@ void ObjectRegistry::remove(GraphObject& object) {
     order_.erase(it->second.position);
     entries_.erase(it);
     unindexId(object.id(), &object);
+    if (const auto numbers = instances_.find(object.kind()); numbers != instances_.end()) {
+        numbers->second.remove(object.instanceNumber());
+        if (numbers->second.empty()) instances_.erase(numbers);
+    }
     modified_.store(true, std::memory_order_relaxed);
 }
 
@@ -93,6 +86,16 @@ void ObjectRegistry::changeId(GraphObject& object, std::uint16_t oldId, std::uin
     if (it == entries_.end()) return;
     unindexId(oldId, &object);
     indexId(newId, it->second.sequence, &object);
+}
+
+void ObjectRegistry::changeInstanceNumber(GraphObject& object, std::uint16_t oldNumber,
+                                          std::uint16_t newNumber) {
+    std::lock_guard guard(lock_);
+    if (!entries_.contains(&object)) return;
+    InstanceNumbers& numbers = instances_[object.kind()];
+    numbers.remove(oldNumber);
+    numbers.add(newNumber);
+    if (numbers.empty()) instances_.erase(object.kind());
 }
 
 void ObjectRegistry::indexId(std::uint16_t id, std::uint64_t sequence, GraphObject* object) {

@@ -13,7 +13,9 @@
 // Objects are kept in registration order. FindObject runs on every run start
 // and every reference, so ids are also indexed by hash. Should a stored id
 // occur twice (a damaged file), FindObject answers the object registered
-// first, as a walk from the head would.
+// first, as a walk from the head would. Every new block asks for the next
+// instance number of its kind, so the numbers in use are kept per kind too;
+// GraphObject reports every change of its number.
 //
 // The registry's own structures are guarded by a lock, so FindObject may be
 // called from any thread; keeping the found object alive is the caller's
@@ -26,6 +28,8 @@
 #include <mutex>
 #include <unordered_map>
 #include <vector>
+
+#include "taskmodel/instance_numbers.h"
 
 namespace kestrune {
 
@@ -63,6 +67,7 @@ class ObjectRegistry {
     std::uint16_t add(GraphObject& object);
     void remove(GraphObject& object);
     void changeId(GraphObject& object, std::uint16_t oldId, std::uint16_t newId);
+    void changeInstanceNumber(GraphObject& object, std::uint16_t oldNumber, std::uint16_t newNumber);
 
     struct Entry {
         std::list<GraphObject*>::iterator position;
@@ -84,6 +89,8 @@ class ObjectRegistry {
     std::unordered_map<std::uint16_t, std::vector<IdHolder>> byId_;
     // How many objects hold each id, ordered, for the largest id.
     std::map<std::uint16_t, std::uint32_t> idCounts_;
+    // The instance numbers held, per kind.
+    std::unordered_map<std::int32_t, InstanceNumbers> instances_;
     std::uint64_t nextSequence_ = 0;
     std::atomic<bool> modified_{false};
 };

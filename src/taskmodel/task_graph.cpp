@@ -14,11 +14,24 @@ void ReportConnectOutcome(UserInterface& ui, const ConnectOutcome& outcome) {
 }
 
 TaskGraph::~TaskGraph() {
-    for (Wire* wire : wires()) {
-        objects_.Remove(wire);
-        delete wire;
-    }
+    DestroyObjects();
+}
+
+void TaskGraph::DestroyObjects() {
+    // The list is emptied in one go before anything is destroyed: taking each
+    // wire out by itself would walk the list from its head every time, which
+    // closing a large task cannot afford.
+    std::vector<GraphObject*> wires;
+    std::vector<GraphObject*> others;
+    for (GraphObject* object : objects_) (object->isWire() ? wires : others).push_back(object);
+    const bool owned = objects_.ownsItems();
+    objects_.setOwnsItems(false);
     objects_.Clear();
+    objects_.setOwnsItems(owned);
+    // Wires first, while the nodes they tell are still there.
+    for (GraphObject* wire : wires) delete wire;
+    if (!owned) return;
+    for (GraphObject* object : others) delete object;
 }
 
 Code TaskGraph::Append(std::unique_ptr<GraphObject> object) {

@@ -46,7 +46,7 @@ void ReportConnectOutcome(UserInterface& ui, const ConnectOutcome& outcome);
 class TaskGraph {
   public:
     explicit TaskGraph(ObjectRegistry& registry) : registry_(registry) {}
-    // Destroys every wire first, then the other objects in list order.
+    // DestroyObjects.
     ~TaskGraph();
     TaskGraph(const TaskGraph&) = delete;
     TaskGraph& operator=(const TaskGraph&) = delete;
@@ -71,6 +71,9 @@ class TaskGraph {
     // otherwise tells both nodes, attaches the wire and appends it.
     ConnectOutcome CreateWire(const ConnectRequest& request, std::span<const Point> points = {});
 
+    // Empties the list and destroys every wire first, then the other objects
+    // in list order (those only when the list owns its items).
+    void DestroyObjects();
     // Takes the wire out of the list, disconnects both ends and destroys it.
     void RemoveWire(Wire& wire);
     // Removes the node's wires, takes it out of the list, moves every node

@@ -101,6 +101,55 @@ TEST_F(NodeLifecycleTest, DestroyingAWireTakesItOutOfBothLists) {
     EXPECT_TRUE(b.incomingWires().isEmpty());
 }
 
+// Records, as it goes, how many wires still named it.
+class WatchedNode : public TestNode {
+  public:
+    using TestNode::TestNode;
+    ~WatchedNode() override {
+        if (wiresAtDeath != nullptr)
+            wiresAtDeath->push_back(incomingWires().count() + outgoingWires().count());
+    }
+    std::vector<std::size_t>* wiresAtDeath = nullptr;
+};
+
+TEST_F(NodeLifecycleTest, DestroyingTheObjectsTakesTheWiresBeforeTheNodes) {
+    std::vector<std::size_t> wiresAtDeath;
+    std::vector<WatchedNode*> chain;
+    for (int i = 0; i < 4; ++i) {
+        chain.push_back(&add<WatchedNode>({kTypeFloat}, {kTypeFloat}));
+        chain.back()->wiresAtDeath = &wiresAtDeath;
+        if (i > 0) wire(*chain[i - 1], *chain[i]);
+    }
+    ASSERT_EQ(registry.size(), 7u);
+    graph.DestroyObjects();
+    EXPECT_EQ(wiresAtDeath, (std::vector<std::size_t>{0, 0, 0, 0}));
+    EXPECT_TRUE(graph.objects().isEmpty());
+    EXPECT_TRUE(graph.objects().ownsItems());
+    EXPECT_EQ(registry.size(), 0u);
+    // The graph stays usable.
+    TestNode& a = add({}, {kTypeFloat});
+    TestNode& b = add({kTypeFloat}, {});
+    wire(a, b);
+    EXPECT_EQ(graph.objects().count(), 3u);
+}
+
+TEST_F(NodeLifecycleTest, AListThatDoesNotOwnItsNodesStillLosesItsWires) {
+    auto a = std::make_unique<TestNode>(context, kPidKind, std::initializer_list<DataType>{},
+                                        std::initializer_list<DataType>{kTypeFloat});
+    auto b = std::make_unique<TestNode>(context, kPidKind, std::initializer_list<DataType>{kTypeFloat},
+                                        std::initializer_list<DataType>{});
+    graph.objects().setOwnsItems(false);
+    ASSERT_EQ(graph.objects().AddTail(a.get()), kOk);
+    ASSERT_EQ(graph.objects().AddTail(b.get()), kOk);
+    wire(*a, *b);
+    graph.DestroyObjects();
+    EXPECT_TRUE(graph.objects().isEmpty());
+    EXPECT_FALSE(graph.objects().ownsItems());
+    EXPECT_TRUE(a->outgoingWires().isEmpty());
+    EXPECT_TRUE(b->incomingWires().isEmpty());
+    EXPECT_EQ(registry.size(), 2u);
+}
+
 TEST_F(NodeLifecycleTest, ConsumersAreAddedAndEveryOccurrenceRemoved) {
     TestNode& n = add({}, {});
     n.AddConsumer(5);

@@ -85,6 +85,61 @@ TEST_F(RegistryTest, InstanceNumberIsTheLowestFreeOfItsKind) {
     EXPECT_EQ(registry.NextInstanceNumber(kPidKind), 4);
 }
 
+TEST_F(RegistryTest, ARemovedObjectFreesItsInstanceNumber) {
+    auto pid1 = make();
+    pid1->setInstanceNumber(1);
+    auto pid2 = make();
+    pid2->setInstanceNumber(2);
+    auto pid3 = make();
+    pid3->setInstanceNumber(3);
+    pid2.reset();
+    EXPECT_EQ(registry.NextInstanceNumber(kPidKind), 2);
+    pid1.reset();
+    EXPECT_EQ(registry.NextInstanceNumber(kPidKind), 1);
+    pid3.reset();
+    EXPECT_EQ(registry.NextInstanceNumber(kPidKind), 1);
+}
+
+TEST_F(RegistryTest, RenumberingAnObjectFreesItsOldNumber) {
+    auto pid = make();
+    pid->setInstanceNumber(1);
+    auto other = make();
+    other->setInstanceNumber(2);
+    pid->setInstanceNumber(7);  // a loaded record's number replaces the constructor's
+    EXPECT_EQ(registry.NextInstanceNumber(kPidKind), 1);
+    other->setInstanceNumber(1);
+    EXPECT_EQ(registry.NextInstanceNumber(kPidKind), 2);
+}
+
+TEST_F(RegistryTest, ANumberHeldTwiceStaysTakenUntilBothLetGo) {
+    auto a = make();
+    a->setInstanceNumber(1);
+    auto b = make();
+    b->setInstanceNumber(1);  // a damaged file
+    a.reset();
+    EXPECT_EQ(registry.NextInstanceNumber(kPidKind), 2);
+    b->setInstanceNumber(5);
+    EXPECT_EQ(registry.NextInstanceNumber(kPidKind), 1);
+}
+
+TEST_F(RegistryTest, LoadingARootPartTakesTheStoredInstanceNumber) {
+    auto a = make();
+    a->setInstanceNumber(1);
+    BinaryWriter out;
+    out.u32(9);
+    out.i16(kPidKind);
+    out.u16(4);
+    const auto bytes = out.take();
+    BinaryReader in(bytes);
+    ASSERT_TRUE(a->GraphObject::Load(in, 0).ok());
+    EXPECT_EQ(a->instanceNumber(), 4);
+    EXPECT_EQ(registry.NextInstanceNumber(kPidKind), 1);
+    auto b = make();
+    b->setInstanceNumber(registry.NextInstanceNumber(kPidKind));
+    EXPECT_EQ(b->instanceNumber(), 1);
+    EXPECT_EQ(registry.NextInstanceNumber(kPidKind), 2);
+}
+
 TEST_F(RegistryTest, ObjectsAreKeptInRegistrationOrder) {
     auto a = make();
     auto b = make();
