@@ -250,6 +250,12 @@ Status Block::loadCommon(BinaryReader& in, int fileVersion) {
     box.right = in.i32();
     box.bottom = in.i32();
     if (in.failed()) return cutShort(in, "box");
+    for (const int edge : {box.left, box.top, box.right, box.bottom}) {
+        if (edge < -kMaxBoxCoordinate || edge > kMaxBoxCoordinate) {
+            return {kRecordLoadError, "box edge " + std::to_string(edge) + " before byte " +
+                                          std::to_string(in.position()) + " is out of range"};
+        }
+    }
     setBox(box);
     std::string text;
     if (Status s = readStoredText(in, kMaxNameLength, "name", text); !s) return s;

@@ -44,8 +44,10 @@
 // the user-interface thread. Start caches what the scan reads before the
 // task thread starts; Stop drains the run gate before it lets go of them.
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <limits>
 #include <optional>
 #include <span>
 #include <string>
@@ -67,9 +69,15 @@ class Block : public Node {
   public:
     static constexpr std::size_t kMaxCaptionLength = 31;
 
-    // The caption sits under the box, 20 units wider on each side.
+    // Loading refuses a box with a coordinate beyond this (a damaged record):
+    // the drawing arithmetic on a box then stays far from overflow.
+    static constexpr int kMaxBoxCoordinate = 1'000'000;
+
+    // The caption sits under the box, 20 units wider on each side. Edges that
+    // would pass the int range stop at its end.
     static constexpr Rect CaptionRectFor(const Rect& box) {
-        return {box.left - 20, box.bottom + 1, box.right + 20, box.bottom + 27};
+        return {offsetEdge(box.left, -20), offsetEdge(box.bottom, 1), offsetEdge(box.right, 20),
+                offsetEdge(box.bottom, 27)};
     }
 
     Block(const NodeContext& context, std::int16_t kind);
@@ -202,6 +210,11 @@ class Block : public Node {
     Code requireInputs(std::initializer_list<std::size_t> inputs) const;
 
   private:
+    static constexpr int offsetEdge(int edge, int by) {
+        const long long moved = static_cast<long long>(edge) + by;
+        return static_cast<int>(
+            std::clamp<long long>(moved, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    }
     Status loadCommon(BinaryReader& in, int fileVersion);
     Code publishTag();
 

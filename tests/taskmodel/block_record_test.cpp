@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "resources/message_ids.h"
 #include "taskmodel/legacy_program_block.h"
 #include "taskmodel/object_record.h"
@@ -75,6 +77,50 @@ TEST_F(BlockRecordTest, SavedBlockLoadsBackTheSame) {
     EXPECT_TRUE(hasOtherTag("FLOW"));
     EXPECT_FALSE(hasOtherTag("SOC1"));
     EXPECT_EQ(bytesOf(loaded), bytes);
+}
+
+// A damaged file may hold any 32-bit box; one far outside the canvas is
+// refused before the caption arithmetic sees it.
+TEST_F(BlockRecordTest, BoxEdgesNearTheIntRangeAreADamagedRecord) {
+    constexpr int kLow = std::numeric_limits<int>::min();
+    constexpr int kHigh = std::numeric_limits<int>::max();
+    for (const Rect box : {Rect{kLow, kLow, kLow + 32, kLow + 32}, Rect{kHigh - 32, 0, kHigh, 32},
+                           Rect{0, kHigh - 32, 32, kHigh}, Rect{0, 0, Block::kMaxBoxCoordinate + 1, 32},
+                           Rect{-Block::kMaxBoxCoordinate - 1, 0, 32, 32}}) {
+        GainBlock& block = add();
+        block.setBox(box);
+        const auto bytes = bytesOf(block);
+        GainBlock loaded(other);
+        BinaryReader in(bytes);
+        const Status status = load(loaded, in);
+        EXPECT_EQ(status.code, kRecordLoadError) << box.left << "," << box.top;
+        EXPECT_NE(status.context.find("out of range"), std::string::npos) << status.context;
+        EXPECT_EQ(loaded.box(), Rect{});
+    }
+}
+
+TEST_F(BlockRecordTest, BoxesUpToTheLimitAndInvertedBoxesStillLoad) {
+    constexpr int kMax = Block::kMaxBoxCoordinate;
+    for (const Rect box : {Rect{-kMax, -kMax, kMax, kMax}, Rect{50, 60, 10, 20}}) {
+        GainBlock& block = add();
+        block.setBox(box);
+        const auto bytes = bytesOf(block);
+        GainBlock loaded(other);
+        BinaryReader in(bytes);
+        ASSERT_TRUE(load(loaded, in).ok());
+        EXPECT_EQ(loaded.box(), box);
+        EXPECT_EQ(loaded.captionRect(), Block::CaptionRectFor(box));
+        EXPECT_EQ(bytesOf(loaded), bytes);
+    }
+}
+
+TEST(CaptionRectTest, EdgesStopAtTheEndsOfTheIntRange) {
+    constexpr int kLow = std::numeric_limits<int>::min();
+    constexpr int kHigh = std::numeric_limits<int>::max();
+    EXPECT_EQ(Block::CaptionRectFor({kLow, kHigh - 30, kHigh - 5, kHigh}), (Rect{kLow, kHigh, kHigh, kHigh}));
+    EXPECT_EQ(Block::CaptionRectFor({kLow + 10, kLow, kLow + 50, kLow + 10}),
+              (Rect{kLow, kLow + 11, kLow + 70, kLow + 37}));
+    EXPECT_EQ(Block::CaptionRectFor({10, 20, 42, 52}), (Rect{-10, 53, 62, 79}));
 }
 
 TEST_F(BlockRecordTest, OlderRecordWithoutTheTrailingFieldKeepsItsValue) {
