@@ -39,7 +39,9 @@ void paintToolbox(QPainter& painter, Toolbox& box, QPoint at) {
     const QRect title(at.x(), at.y(), body.width(), kTitleHeight);
     painter.fillRect(title, QColor(0x3c, 0x5a, 0x8c));
     painter.setPen(Qt::white);
-    painter.drawText(title.adjusted(6, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft, box.windowTitle());
+    const QRect text = title.adjusted(6, 0, -4, 0);
+    painter.drawText(text, Qt::AlignVCenter | Qt::AlignLeft,
+                     painter.fontMetrics().elidedText(box.windowTitle(), Qt::ElideRight, text.width()));
     painter.drawPixmap(at + QPoint(0, kTitleHeight), body);
     painter.setPen(QColor(0x30, 0x30, 0x30));
     painter.drawRect(QRect(at, QSize(body.width() - 1, body.height() + kTitleHeight - 1)));
