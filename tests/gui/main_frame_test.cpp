@@ -9,7 +9,10 @@
 #include <filesystem>
 
 #include "app/system_info.h"
+#include "blocks/control/calc_operators.h"
+#include "blocks/control/calculation_block.h"
 #include "components/tagdb/tag_database.h"
+#include "engine/scan_task.h"
 #include "gui/frame_fixture.h"
 #include "gui/gui_test_registry.h"
 #include "gui/task_window.h"
@@ -147,6 +150,30 @@ class MainFrameTest : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(f->frame->paneText(0), QStringLiteral("Stopped normally"), 5000);
         QVERIFY(std::filesystem::exists(f->dir / "plant.HLD"));
         QVERIFY(f->ui.errors().empty());
+    }
+
+    void runErrorsShowInTheStatusBarAndTheErrorLimitStopsTheRun() {
+        // A calculation that divides by zero on every scan, with an error limit of 2.
+        StrategyDocument& document = *f->app->document();
+        NewStrategy(document);
+        document.options().errorLimit = 2;
+        StrategyTask& task = document.task(0);
+        static_cast<ScanTask&>(task.taskObject()).timing().setPeriod(ScanPeriod{0, 0, 0, 50});
+        auto* calc = static_cast<CalculationBlock*>(task.addBlock(kCalculationKind, {10, 10, 42, 42}).block);
+        QVERIFY(calc != nullptr);
+        calc->setOperator(static_cast<std::uint16_t>(CalcOperator::Divide));
+        calc->setOperandText(0, "1");
+        calc->setOperandText(1, "0");
+        const std::string divide = (f->dir / "divide.ksv").string();
+        QVERIFY(WriteStrategyFile(document, divide).ok());
+        QVERIFY(f->frame->openFile(QString::fromStdString(divide)));
+
+        QVERIFY(f->frame->runCommand(cmd(kCmdStart)));
+        QTRY_VERIFY_WITH_TIMEOUT(f->run().isIdle(), 20000);
+        QCOMPARE(f->run().lastStopReason(), StopReason::ErrorLimit);
+        QCOMPARE(f->frame->paneText(0), QStringLiteral("Division by zero cannot be handled at TASK1 : SOC1"));
+        QCOMPARE(f->frame->paneText(1), QStringLiteral("Error Count:3"));
+        QVERIFY(enabled(*f->frame, cmd(kCmdStart)));
     }
 
     void aStartRefusedAtTheSaveQuestionLeavesEverythingIdle() {
