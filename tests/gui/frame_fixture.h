@@ -11,6 +11,7 @@
 
 #include "app/application.h"
 #include "document/document_commands.h"
+#include "document/scripted_document_dialogs.h"
 #include "document/strategy_document.h"
 #include "gui/cmain_frame.h"
 #include "gui/main_queue_pump.h"
@@ -34,6 +35,7 @@ class FrameFixture {
         options.settingsFile = dir / "Kestrune.INI";
         options.eventLogDirectory = dir.path().string();
         options.timers = &timers;
+        options.dialogs = &dialogs;
         options.diskProbe = [](const std::string&) { return std::optional<std::uint64_t>(1ull << 40); };
         app = std::make_unique<Application>(std::move(options));
         initialized = app->initialize().ok();
@@ -74,6 +76,7 @@ class FrameFixture {
 
     TempDir dir;
     ScriptedUserInterface ui;
+    ScriptedDocumentDialogs dialogs;
     QtTimerService timers;
     std::unique_ptr<Application> app;
     bool initialized = false;
