@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "ksv_fixture.h"
+#include "rich_strategy.h"
 #include "taskmodel/block_catalogue.h"
 
 namespace kestrune::ksv::testing {
@@ -44,6 +45,35 @@ TEST_F(CommandsTest, DumpThenBuildGivesTheSameBytes) {
     ASSERT_EQ(runCommand({"build", file("a.json"), "--output", file("b.ksv")}), kExitLoaded) << err.str();
     const std::string rebuilt = testing_support::TempDir::read(file("b.ksv"));
     EXPECT_EQ(std::vector<std::uint8_t>(rebuilt.begin(), rebuilt.end()), original);
+}
+
+// Every kind with changed settings, three tasks with routed wires, virtual
+// tags, network tasks and every option, protected: through the JSON text the
+// commands write and read, not only the JSON value.
+TEST_F(CommandsTest, DumpThenBuildOfARichProtectedFileGivesTheSameBytes) {
+    auto document = newDocument();
+    fillRichStrategy(*document, env.factory(), true);
+    extendRichStrategy(*document);
+    ASSERT_TRUE(document->protection().protect("pw 2"));
+    const std::vector<std::uint8_t> original = bytesOf(*document);
+    testing_support::TempDir::write(file("rich.ksv"), std::string(original.begin(), original.end()));
+
+    ASSERT_EQ(runCommand({"dump", file("rich.ksv"), "--password", "pw 2"}), kExitLoaded) << err.str();
+    const std::string json = out.str();
+    testing_support::TempDir::write(file("rich.json"), json);
+    ASSERT_EQ(runCommand({"build", file("rich.json"), "-o", file("rebuilt.ksv")}), kExitLoaded) << err.str();
+    const std::string rebuilt = testing_support::TempDir::read(file("rebuilt.ksv"));
+    EXPECT_EQ(std::vector<std::uint8_t>(rebuilt.begin(), rebuilt.end()), original);
+
+    // The dump of the rebuilt file is the same text.
+    ASSERT_EQ(runCommand({"dump", file("rebuilt.ksv"), "--password", "pw 2"}), kExitLoaded) << err.str();
+    EXPECT_EQ(out.str(), json);
+    Json j;
+    ASSERT_TRUE(parseJson(json, j).ok());
+    EXPECT_EQ(j["tasks"].size(), 3u);
+    EXPECT_EQ(j["tasks"][2]["wires"].size(), 3u);
+    EXPECT_EQ(j["virtual_tags"].size(), 4u);
+    EXPECT_EQ(j["network_tasks"].size(), 2u);
 }
 
 TEST_F(CommandsTest, ARecordTooLongForTheFileIsRefusedBeforeWriting) {

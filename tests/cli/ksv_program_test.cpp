@@ -9,6 +9,7 @@
 
 #include "cli/ksv/strategy_json.h"
 #include "ksv_fixture.h"
+#include "rich_strategy.h"
 #include "taskmodel/block_catalogue.h"
 
 namespace kestrune::ksv::testing {
@@ -149,30 +150,55 @@ TEST_F(ProgramTest, AProtectedFileNeedsItsPassword) {
     EXPECT_NE(right.out.find("blocks 2, wires 1"), std::string::npos) << right.out;
 }
 
-TEST_F(ProgramTest, DumpThenBuildGivesTheSameFile) {
+class ProgramRoundTripTest : public ProgramTest {
+  protected:
+    // Dumps `original` with the program, builds the dump with it, and gives
+    // the file built (the key in it random, as the program draws it).
+    std::vector<std::uint8_t> dumpAndBuild(const std::vector<std::uint8_t>& original,
+                                           const std::string& password) {
+        const std::string path = writeFile("plant.ksv", original);
+        const RunResult dump = run("dump " + quoted(path) + " --password " + quoted(password));
+        EXPECT_EQ(dump.exitStatus, 0) << dump.err;
+        const std::string json = (dir / "plant.json").string();
+        testing_support::TempDir::write(json, dump.out);
+        const std::string rebuiltPath = (dir / "rebuilt.ksv").string();
+        const RunResult build = run("build " + quoted(json) + " -o " + quoted(rebuiltPath));
+        EXPECT_EQ(build.exitStatus, 0) << build.err;
+        const std::string text = testing_support::TempDir::read(rebuiltPath);
+        return {text.begin(), text.end()};
+    }
+
+    // Equal but for the protection block and key, which follow the random key.
+    static void expectSameBesideTheKey(const std::vector<std::uint8_t>& rebuilt,
+                                       const std::vector<std::uint8_t>& original) {
+        ASSERT_EQ(rebuilt.size(), original.size());
+        constexpr std::size_t kProtectionAt = 8;
+        constexpr std::size_t kProtectionEnd = kProtectionAt + Protection::kBlockSize;
+        EXPECT_TRUE(std::equal(rebuilt.begin(), rebuilt.begin() + kProtectionAt, original.begin()));
+        EXPECT_TRUE(
+            std::equal(rebuilt.begin() + kProtectionEnd, rebuilt.end(), original.begin() + kProtectionEnd));
+    }
+};
+
+TEST_F(ProgramRoundTripTest, DumpThenBuildGivesTheSameFile) {
     auto document = sample();
     ASSERT_TRUE(document->protection().protect("s3cret"));
     const std::vector<std::uint8_t> original = bytesOf(*document);
-    const std::string path = writeFile("plant.ksv", original);
-
-    const RunResult dump = run("dump " + quoted(path) + " --password s3cret");
-    ASSERT_EQ(dump.exitStatus, 0) << dump.err;
-    const std::string json = (dir / "plant.json").string();
-    testing_support::TempDir::write(json, dump.out);
-    const std::string rebuiltPath = (dir / "rebuilt.ksv").string();
-    const RunResult build = run("build " + quoted(json) + " -o " + quoted(rebuiltPath));
-    ASSERT_EQ(build.exitStatus, 0) << build.err;
-
-    const std::string text = testing_support::TempDir::read(rebuiltPath);
-    std::vector<std::uint8_t> rebuilt(text.begin(), text.end());
-    ASSERT_EQ(rebuilt.size(), original.size());
-    // The protection block and key follow the random key; the password they hold must match.
-    constexpr std::size_t kProtectionAt = 8;
-    constexpr std::size_t kProtectionEnd = kProtectionAt + Protection::kBlockSize;
-    EXPECT_TRUE(std::equal(rebuilt.begin(), rebuilt.begin() + kProtectionAt, original.begin()));
-    EXPECT_TRUE(
-        std::equal(rebuilt.begin() + kProtectionEnd, rebuilt.end(), original.begin() + kProtectionEnd));
+    const std::vector<std::uint8_t> rebuilt = dumpAndBuild(original, "s3cret");
+    expectSameBesideTheKey(rebuilt, original);
+    // The password they hold must match.
     EXPECT_EQ(read(rebuilt, "s3cret")->protection(), document->protection());
+}
+
+TEST_F(ProgramRoundTripTest, DumpThenBuildOfARichFileGivesTheSameFile) {
+    auto document = newDocument();
+    fillRichStrategy(*document, env.factory(), true);
+    extendRichStrategy(*document);
+    ASSERT_TRUE(document->protection().protect("Plant #7"));
+    const std::vector<std::uint8_t> original = bytesOf(*document);
+    const std::vector<std::uint8_t> rebuilt = dumpAndBuild(original, "Plant #7");
+    expectSameBesideTheKey(rebuilt, original);
+    EXPECT_EQ(read(rebuilt, "Plant #7")->protection(), document->protection());
 }
 
 TEST_F(ProgramTest, BadJsonIsNotBuiltAndSaysWhere) {
