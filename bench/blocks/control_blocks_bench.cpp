@@ -1,5 +1,6 @@
 // The cost of one Scan of the PID and calculation blocks against the same
-// arithmetic written inline, measured in the same run. A block scan adds to
+// arithmetic written inline, measured in the same run (the analog input's
+// are in analog_input_bench.cpp; main, here, prints every ratio). A block scan adds to
 // the arithmetic what a block does around it: reading the wired source
 // through its cached pointer, storing its output value and writing its tag
 // through the tag handle. A second baseline does exactly that data movement
@@ -11,15 +12,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <memory>
-#include <set>
-#include <string>
 #include <vector>
+
+#include "bench_support.h"
 
 #include "blocks/control/calculation_block.h"
 #include "blocks/control/pid_block.h"
@@ -60,14 +59,6 @@ PidSettings pidSettings() {
     return s;
 }
 
-class BenchView : public TaskViewHost {
-  public:
-    std::string taskName() const override { return "TASK1"; }
-    bool showCaptions() const override { return true; }
-    bool showOrderNumbers() const override { return false; }
-    void invalidate(const Rect&, bool) override {}
-};
-
 // A wired source whose value the benchmark sets.
 class SourceBlock : public Block {
   public:
@@ -79,7 +70,7 @@ class SourceBlock : public Block {
 
 // One task with a PID fed by one source and a calculation fed by two.
 struct Strategy {
-    BenchView view;
+    bench::BenchView view;
     TagDatabase tags;
     ObjectRegistry registry;
     TaskGraph graph{registry};
@@ -119,20 +110,6 @@ Strategy& strategy() {
     static Strategy s;
     return s;
 }
-
-// The data movement of a block scan without a block: a wired source value,
-// an output value and a published tag written through its handle.
-struct Published {
-    OutputValue source{kTypeFloat};
-    OutputValue output{kTypeFloat};
-    TagPublication tag{&strategy().tags};
-
-    explicit Published(const char* name) {
-        tag.setShape({kTagFloat, 1});
-        tag.publish("BENCH", name);
-        tag.attach("BENCH");
-    }
-};
 
 // ---- PID ----
 
@@ -193,7 +170,7 @@ void BM_PidInline(benchmark::State& state) {
 }
 
 void BM_PidInlinePublished(benchmark::State& state) {
-    static Published io("PID");
+    static bench::Published io(strategy().tags, "PID");
     InlinePid pid;
     std::size_t i = 0;
     for (auto _ : state) {
@@ -232,7 +209,7 @@ void BM_CalcInline(benchmark::State& state) {
 }
 
 void BM_CalcInlinePublished(benchmark::State& state) {
-    static Published io("CALC");
+    static bench::Published io(strategy().tags, "CALC");
     const OutputValue& y = *strategy().y->outputValue(0);
     float result = 0.0f;
     std::size_t i = 0;
@@ -256,45 +233,12 @@ void BM_CalcBlockScan(benchmark::State& state) {
     }
 }
 
-// Of several interleaved repetitions the fastest is the best estimate of each variant's cost.
-double fastest(const std::vector<double>& v) {
-    return *std::min_element(v.begin(), v.end());
-}
-
-BENCHMARK(BM_PidInline)->ComputeStatistics("min", fastest);
-BENCHMARK(BM_PidInlinePublished)->ComputeStatistics("min", fastest);
-BENCHMARK(BM_PidBlockScan)->ComputeStatistics("min", fastest);
-BENCHMARK(BM_CalcInline)->ComputeStatistics("min", fastest);
-BENCHMARK(BM_CalcInlinePublished)->ComputeStatistics("min", fastest);
-BENCHMARK(BM_CalcBlockScan)->ComputeStatistics("min", fastest);
-
-// Keeps each benchmark's CPU time per iteration: the "min" aggregate when
-// there are repetitions, otherwise the single run.
-class RecordingReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            const std::string name = run.run_name.str();
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min") {
-                ns[name] = run.GetAdjustedCPUTime();
-                fromMinimum.insert(name);
-            } else if (run.run_type == Run::RT_Iteration && !fromMinimum.count(name)) {
-                ns[name] = run.GetAdjustedCPUTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void ratio(const char* what, const char* name, const char* base, const char* aim) const {
-        const auto a = ns.find(name);
-        const auto b = ns.find(base);
-        if (a == ns.end() || b == ns.end() || b->second <= 0) return;
-        std::printf("RATIO %-42s %6.2f  (%s %.1f ns / %s %.1f ns; aim %s)\n", what, a->second / b->second,
-                    name, a->second, base, b->second, aim);
-    }
-    std::map<std::string, double> ns;
-    std::set<std::string> fromMinimum;
-};
+BENCHMARK(BM_PidInline)->ComputeStatistics("min", bench::fastest);
+BENCHMARK(BM_PidInlinePublished)->ComputeStatistics("min", bench::fastest);
+BENCHMARK(BM_PidBlockScan)->ComputeStatistics("min", bench::fastest);
+BENCHMARK(BM_CalcInline)->ComputeStatistics("min", bench::fastest);
+BENCHMARK(BM_CalcInlinePublished)->ComputeStatistics("min", bench::fastest);
+BENCHMARK(BM_CalcBlockScan)->ComputeStatistics("min", bench::fastest);
 
 }  // namespace
 }  // namespace kestrune
@@ -312,13 +256,16 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&count, args.data());
     if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
     strategy();
-    RecordingReporter reporter;
+    bench::RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nns per scan (CPU time, fastest repetition):\n");
     reporter.ratio("PID block scan / inline", "BM_PidBlockScan", "BM_PidInline", "<= 2");
     reporter.ratio("PID block scan / inline published", "BM_PidBlockScan", "BM_PidInlinePublished", "<= 2");
     reporter.ratio("calculation block scan / inline", "BM_CalcBlockScan", "BM_CalcInline", "<= 2");
     reporter.ratio("calculation block scan / inline published", "BM_CalcBlockScan", "BM_CalcInlinePublished",
+                   "<= 2");
+    reporter.ratio("analog input block scan / inline", "BM_AiBlockScan", "BM_AiInline", "<= 2");
+    reporter.ratio("analog input block scan / inline published", "BM_AiBlockScan", "BM_AiInlinePublished",
                    "<= 2");
     benchmark::Shutdown();
     return 0;

@@ -22,16 +22,6 @@ void OutputValue::reset(DataType type, std::size_t count) {
     }
 }
 
-std::uint32_t OutputValue::bits(std::size_t element) const {
-    if (numbers_ == nullptr || element >= count_) return 0;
-    return numbers_[element].load(std::memory_order_relaxed);
-}
-
-void OutputValue::storeBits(std::size_t element, std::uint32_t value) {
-    if (numbers_ == nullptr || element >= count_) return;
-    numbers_[element].store(value, std::memory_order_relaxed);
-}
-
 std::string OutputValue::text(std::size_t element) const {
     std::lock_guard guard(textLock_);
     if (texts_ == nullptr || element >= count_) return {};
@@ -39,7 +29,7 @@ std::string OutputValue::text(std::size_t element) const {
     return std::string(p, strnlen(p, kMaxStringLength));
 }
 
-void OutputValue::setInteger(std::int32_t value, std::size_t element) {
+void OutputValue::convertInteger(std::int32_t value, std::size_t element) {
     switch (elementType(type_)) {
         case kTypeFloat:
             storeBits(element, std::bit_cast<std::uint32_t>(static_cast<float>(value)));
@@ -52,7 +42,7 @@ void OutputValue::setInteger(std::int32_t value, std::size_t element) {
     }
 }
 
-void OutputValue::setFloat(float value, std::size_t element) {
+void OutputValue::convertFloat(float value, std::size_t element) {
     switch (elementType(type_)) {
         case kTypeInteger:
             storeBits(element, static_cast<std::uint32_t>(FloatToInteger(value)));
@@ -86,7 +76,7 @@ void OutputValue::setText(std::string_view value, std::size_t element) {
 
 // Reads follow the source's element type; a value of any other type is read
 // as the bits it holds, as a consumer reading through a raw pointer would.
-std::int32_t OutputValue::toInteger(std::size_t element) const {
+std::int32_t OutputValue::integerFromOther(std::size_t element) const {
     switch (elementType(type_)) {
         case kTypeFloat:
             return FloatToInteger(std::bit_cast<float>(bits(element)));
@@ -97,7 +87,7 @@ std::int32_t OutputValue::toInteger(std::size_t element) const {
     }
 }
 
-float OutputValue::toFloat(std::size_t element) const {
+float OutputValue::floatFromOther(std::size_t element) const {
     switch (elementType(type_)) {
         case kTypeInteger:
             return static_cast<float>(static_cast<std::int32_t>(bits(element)));

@@ -14,6 +14,7 @@
 // (it belongs to construction, loading and Start).
 
 #include <atomic>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -39,19 +40,49 @@ class OutputValue {
     std::size_t count() const { return count_; }
     bool holdsText() const { return elementType(type_) == kTypeString; }
 
-    void setInteger(std::int32_t value, std::size_t element = 0);
-    void setFloat(float value, std::size_t element = 0);
+    // A value read or written in its own type is the common case of every
+    // scan and stays inline; a conversion takes the out-of-line way.
+    void setInteger(std::int32_t value, std::size_t element = 0) {
+        if (elementType(type_) == kTypeInteger) {
+            storeBits(element, static_cast<std::uint32_t>(value));
+        } else {
+            convertInteger(value, element);
+        }
+    }
+    void setFloat(float value, std::size_t element = 0) {
+        if (elementType(type_) == kTypeFloat) {
+            storeBits(element, std::bit_cast<std::uint32_t>(value));
+        } else {
+            convertFloat(value, element);
+        }
+    }
     // Keeps at most 127 characters.
     void setText(std::string_view value, std::size_t element = 0);
 
-    std::int32_t toInteger(std::size_t element = 0) const;
-    float toFloat(std::size_t element = 0) const;
+    std::int32_t toInteger(std::size_t element = 0) const {
+        return elementType(type_) == kTypeInteger ? static_cast<std::int32_t>(bits(element))
+                                                  : integerFromOther(element);
+    }
+    float toFloat(std::size_t element = 0) const {
+        return elementType(type_) == kTypeFloat ? std::bit_cast<float>(bits(element))
+                                                : floatFromOther(element);
+    }
     std::string toText(std::size_t element = 0) const;
 
   private:
-    std::uint32_t bits(std::size_t element) const;
-    void storeBits(std::size_t element, std::uint32_t bits);
+    std::uint32_t bits(std::size_t element) const {
+        if (numbers_ == nullptr || element >= count_) return 0;
+        return numbers_[element].load(std::memory_order_relaxed);
+    }
+    void storeBits(std::size_t element, std::uint32_t value) {
+        if (numbers_ == nullptr || element >= count_) return;
+        numbers_[element].store(value, std::memory_order_relaxed);
+    }
     std::string text(std::size_t element) const;
+    void convertInteger(std::int32_t value, std::size_t element);
+    void convertFloat(float value, std::size_t element);
+    std::int32_t integerFromOther(std::size_t element) const;
+    float floatFromOther(std::size_t element) const;
 
     DataType type_ = 0;
     std::size_t count_ = 0;

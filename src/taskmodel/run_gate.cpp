@@ -4,6 +4,13 @@
 
 namespace kestrune {
 
+void RunGate::open() {
+    running_.update([this](std::uint8_t& running) {
+        running = 1;
+        runningCopy_.store(true, std::memory_order_release);
+    });
+}
+
 bool RunGate::enter() {
     return running_.update([this](std::uint8_t& running) {
         if (running == 0) return false;
@@ -17,6 +24,7 @@ void RunGate::close() {
         const bool closed = running_.update([this](std::uint8_t& running) {
             if (busy_.load(std::memory_order_acquire) != 0) return false;
             running = 0;
+            runningCopy_.store(false, std::memory_order_release);
             return true;
         });
         if (closed) return;

@@ -9,6 +9,12 @@
 // close() checks the count and clears the flag under the same lock that
 // enter() takes, so no thread can slip in between the last look and the flag
 // going down.
+//
+// isRunning() sits at the top of every scan, so it reads an atomic copy of
+// the flag rather than taking the lock: the copy changes only under the lock,
+// together with the flag. A scan that sees the copy set runs on its own task
+// thread, which the node's Stop waits for before it closes the gate, so the
+// lock-free look costs no safety there.
 
 #include <atomic>
 #include <chrono>
@@ -29,7 +35,7 @@ class RunGate {
     RunGate& operator=(const RunGate&) = delete;
 
     // Sets the running flag.
-    void open() { running_.set(1); }
+    void open();
     // Waits until the busy count is 0, sleeping kPollInterval between looks,
     // then clears the running flag.
     void close();
@@ -38,9 +44,8 @@ class RunGate {
     bool enter();
     void leave() { busy_.fetch_sub(1, std::memory_order_acq_rel); }
 
-    bool isRunning() const { return running_.get() != 0; }
+    bool isRunning() const { return runningCopy_.load(std::memory_order_acquire); }
     std::int32_t busyCount() const { return busy_.load(std::memory_order_acquire); }
-    LockedFlag& runningFlag() { return running_; }
 
     // Tests put their own sleeper here to watch or speed up the polling.
     void setSleeper(Sleeper sleeper) { sleeper_ = std::move(sleeper); }
@@ -63,6 +68,8 @@ class RunGate {
 
   private:
     LockedFlag running_;
+    // The flag as isRunning() reads it; written only under running_'s lock.
+    std::atomic<bool> runningCopy_{false};
     std::atomic<std::int32_t> busy_{0};
     Sleeper sleeper_;
 };

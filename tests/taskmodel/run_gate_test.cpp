@@ -44,6 +44,30 @@ TEST(RunGate, StopWithNobodyInsideDoesNotSleep) {
     EXPECT_EQ(sleeps, 0);
 }
 
+TEST(RunGate, AScanThreadSeesTheGateOpenAndClosedWithoutItsLock) {
+    // isRunning() reads the flag's lock-free copy: another thread must see
+    // both transitions, and see them together with the flag enter() checks.
+    RunGate gate;
+    std::atomic<int> phase{0};
+    std::thread scan([&] {
+        while (!gate.isRunning()) std::this_thread::yield();
+        {
+            RunGate::Pass pass(gate);
+            EXPECT_TRUE(pass) << "seen running, so the gate lets it in";
+        }
+        phase = 1;
+        while (gate.isRunning()) std::this_thread::yield();
+        EXPECT_FALSE(RunGate::Pass(gate)) << "seen stopped, so the gate keeps it out";
+        phase = 2;
+    });
+    gate.open();
+    while (phase.load() != 1) std::this_thread::yield();
+    gate.close();
+    scan.join();
+    EXPECT_EQ(phase.load(), 2);
+    EXPECT_EQ(gate.busyCount(), 0);
+}
+
 class NodeRunTest : public GraphTest {};
 
 TEST_F(NodeRunTest, StopWaitsIn20MsPollsUntilTheLastScanLeaves) {

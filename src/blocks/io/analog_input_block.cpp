@@ -55,8 +55,8 @@ std::vector<std::string> AnalogInputBlock::outputCaptions() const {
 
 // ---- run ----
 
-void AnalogInputBlock::show(const std::array<float, kAiChannels>& values) {
-    for (std::size_t k = 0; k < kAiChannels; ++k) {
+void AnalogInputBlock::show(const std::array<float, kAiChannels>& values, std::size_t from, std::size_t to) {
+    for (std::size_t k = from; k <= to; ++k) {
         outputValue(k)->setFloat(values[k]);
         tagValue_.setFloat(values[k], k);
     }
@@ -92,7 +92,13 @@ Code AnalogInputBlock::ScanIo() {
         for (std::size_t k = first_; k <= last_; ++k) values[k] = scaling_.apply(values[k]);
     }
     publishDde(values[0]);
-    show(values);
+    // Start showed every channel as 0 and only the item's (output 0) or the
+    // range's channels ever change, so a scan writes just those.
+    if (source().usesOpc()) {
+        show(values, 0, 0);
+    } else {
+        show(values, first_, last_);
+    }
     return publishValue();
 }
 

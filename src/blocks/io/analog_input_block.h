@@ -66,8 +66,9 @@ class AnalogInputBlock : public InputIoBlock {
   private:
     Status loadChannels(BinaryReader& in);
     Status loadTrailer(BinaryReader& in, const RecordReader& record);
-    // The outputs and the tag's value from `values`.
-    void show(const std::array<float, kAiChannels>& values);
+    // The outputs and the tag's value of channels from..to (inclusive) from `values`.
+    void show(const std::array<float, kAiChannels>& values, std::size_t from = 0,
+              std::size_t to = kAiChannels - 1);
 
     std::uint16_t first_ = 0;
     std::uint16_t last_ = 0;
