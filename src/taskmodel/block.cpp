@@ -251,7 +251,7 @@ Status Block::loadCommon(BinaryReader& in, int fileVersion) {
     box.bottom = in.i32();
     if (in.failed()) return cutShort(in, "box");
     for (const int edge : {box.left, box.top, box.right, box.bottom}) {
-        if (edge < -kMaxBoxCoordinate || edge > kMaxBoxCoordinate) {
+        if (!isStoredCoordinate(edge)) {
             return {kRecordLoadError, "box edge " + std::to_string(edge) + " before byte " +
                                           std::to_string(in.position()) + " is out of range"};
         }

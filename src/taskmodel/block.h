@@ -69,10 +69,6 @@ class Block : public Node {
   public:
     static constexpr std::size_t kMaxCaptionLength = 31;
 
-    // Loading refuses a box with a coordinate beyond this (a damaged record):
-    // the drawing arithmetic on a box then stays far from overflow.
-    static constexpr int kMaxBoxCoordinate = 1'000'000;
-
     // The caption sits under the box, 20 units wider on each side. Edges that
     // would pass the int range stop at its end.
     static constexpr Rect CaptionRectFor(const Rect& box) {

@@ -40,6 +40,14 @@ inline constexpr std::uint16_t kCopyInstanceBase = 10000;
 // Record loaders report damage with this code and say where in the context.
 inline constexpr Code kRecordLoadError = 32910;
 
+// Stored geometry (block boxes, wire points and anchors) lies within this of
+// the origin; a record with a coordinate beyond it is damaged and refused, so
+// that the drawing arithmetic on what was loaded stays far from overflow.
+inline constexpr int kMaxStoredCoordinate = 1'000'000;
+constexpr bool isStoredCoordinate(std::int64_t v) {
+    return v >= -kMaxStoredCoordinate && v <= kMaxStoredCoordinate;
+}
+
 class GraphObject {
   public:
     GraphObject(ObjectRegistry& registry, std::int16_t kind, FourCC fileTag = {});

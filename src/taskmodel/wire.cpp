@@ -1,6 +1,7 @@
 #include "taskmodel/wire.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "taskmodel/connect_request.h"
@@ -68,6 +69,17 @@ Status Wire::Load(BinaryReader& in, int fileVersion) {
     return body;
 }
 
+std::optional<Point> Wire::pointOutOfRange() const {
+    const auto inRange = [](const Point& p) { return isStoredCoordinate(p.x) && isStoredCoordinate(p.y); };
+    for (const Point& p : points()) {
+        if (!inRange(p)) return p;
+    }
+    for (const Point& p : {sourceAnchor_, targetAnchor_}) {
+        if (!inRange(p)) return p;
+    }
+    return std::nullopt;
+}
+
 Status Wire::loadBody(BinaryReader& in, int fileVersion) {
     if (Status s = GraphObject::Load(in, fileVersion); !s) return s;
     // A missing end is reported after the geometry is read, so the wire
@@ -88,6 +100,16 @@ Status Wire::loadBody(BinaryReader& in, int fileVersion) {
     sourceAnchor_.y = in.i32();
     targetAnchor_.x = in.i32();
     targetAnchor_.y = in.i32();
+    if (in.failed()) return ends;
+    // Damaged geometry is not kept: the wire may stay in its task after the
+    // load error, and would be drawn.
+    if (const std::optional<Point> bad = pointOutOfRange(); bad) {
+        const std::string at = std::to_string(bad->x) + ", " + std::to_string(bad->y);
+        pointCount_ = 0;
+        sourceAnchor_ = {};
+        targetAnchor_ = {};
+        return {kRecordLoadError, "wire " + std::to_string(id()) + " has a point out of range (" + at + ")"};
+    }
     return ends;
 }
 

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "platform/geometry.h"
@@ -58,6 +59,8 @@ class Wire : public Connection {
 
   private:
     Status loadBody(BinaryReader& in, int fileVersion);
+    // The first point or anchor beyond kMaxStoredCoordinate, if any.
+    std::optional<Point> pointOutOfRange() const;
 
     std::uint32_t pointCount_ = 0;
     std::array<Point, kMaxPoints> points_{};

@@ -85,8 +85,8 @@ TEST_F(BlockRecordTest, BoxEdgesNearTheIntRangeAreADamagedRecord) {
     constexpr int kLow = std::numeric_limits<int>::min();
     constexpr int kHigh = std::numeric_limits<int>::max();
     for (const Rect box : {Rect{kLow, kLow, kLow + 32, kLow + 32}, Rect{kHigh - 32, 0, kHigh, 32},
-                           Rect{0, kHigh - 32, 32, kHigh}, Rect{0, 0, Block::kMaxBoxCoordinate + 1, 32},
-                           Rect{-Block::kMaxBoxCoordinate - 1, 0, 32, 32}}) {
+                           Rect{0, kHigh - 32, 32, kHigh}, Rect{0, 0, kMaxStoredCoordinate + 1, 32},
+                           Rect{-kMaxStoredCoordinate - 1, 0, 32, 32}}) {
         GainBlock& block = add();
         block.setBox(box);
         const auto bytes = bytesOf(block);
@@ -100,7 +100,7 @@ TEST_F(BlockRecordTest, BoxEdgesNearTheIntRangeAreADamagedRecord) {
 }
 
 TEST_F(BlockRecordTest, BoxesUpToTheLimitAndInvertedBoxesStillLoad) {
-    constexpr int kMax = Block::kMaxBoxCoordinate;
+    constexpr int kMax = kMaxStoredCoordinate;
     for (const Rect box : {Rect{-kMax, -kMax, kMax, kMax}, Rect{50, 60, 10, 20}}) {
         GainBlock& block = add();
         block.setBox(box);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "taskmodel/object_record.h"
 #include "test_nodes.h"
 
@@ -302,6 +304,48 @@ TEST_F(WireRecordTest, MoreThanEightPointsIsDamage) {
     BinaryReader in(bytes);
     Wire w(otherRegistry);
     EXPECT_EQ(load(w, in).code, kRecordLoadError);
+}
+
+// A damaged file may hold any 32-bit point; the wire keeps none of them.
+TEST_F(WireRecordTest, PointsOrAnchorsFarOffTheCanvasAreDamage) {
+    constexpr int kHigh = std::numeric_limits<int>::max();
+    constexpr int kLow = std::numeric_limits<int>::min();
+    struct Damage {
+        Point point, sourceAnchor, targetAnchor;
+    };
+    for (const Damage& d : {Damage{{kHigh, 20}, {32, 4}, {0, 12}}, Damage{{10, kLow}, {32, 4}, {0, 12}},
+                            Damage{{10, 20}, {kMaxStoredCoordinate + 1, 4}, {0, 12}},
+                            Damage{{10, 20}, {32, 4}, {0, -kMaxStoredCoordinate - 1}}}) {
+        Wire& original = makeWire();
+        const Point path[] = {{10, 20}, d.point};
+        original.setPoints(path);
+        original.setAnchors(d.sourceAnchor, d.targetAnchor);
+        const auto bytes = bytesOf(original);
+        graph.RemoveWire(original);
+        BinaryReader in(bytes);
+        Wire w(otherRegistry);
+        const Status s = load(w, in);
+        EXPECT_EQ(s.code, kRecordLoadError);
+        EXPECT_NE(s.context.find("out of range"), std::string::npos) << s.context;
+        EXPECT_TRUE(in.atEnd());
+        EXPECT_TRUE(w.points().empty());
+        EXPECT_EQ(w.sourceAnchor(), Point{});
+        EXPECT_EQ(w.targetAnchor(), Point{});
+        EXPECT_TRUE(otherA->outgoingWires().isEmpty());
+    }
+}
+
+TEST_F(WireRecordTest, PointsAtTheLimitLoad) {
+    Wire& original = makeWire();
+    const Point path[] = {{-kMaxStoredCoordinate, kMaxStoredCoordinate}, {kMaxStoredCoordinate, 0}};
+    original.setPoints(path);
+    original.setAnchors({kMaxStoredCoordinate, 0}, {0, -kMaxStoredCoordinate});
+    const auto bytes = bytesOf(original);
+    BinaryReader in(bytes);
+    Wire w(otherRegistry);
+    ASSERT_TRUE(load(w, in).ok());
+    EXPECT_EQ(w.points()[1], (Point{kMaxStoredCoordinate, 0}));
+    EXPECT_EQ(bytesOf(w), bytes);
 }
 
 // Version 1 stored no port indices: the input is the first one naming the source.
