@@ -16,3 +16,28 @@ if [ "${KESTRUNE_SKIP_TSAN:-0}" != "1" ]; then
     cmake --build --preset tsan -j "$jobs"
     ctest --preset tsan -j "$jobs"
 fi
+
+# The strategy reader under libFuzzer for a short while, when clang and its
+# fuzzer runtime are there: a clang build of only the modules the reader
+# needs, started from the small seed files in tests/document/fuzz/corpus.
+# A crash, a hang, a leak or a sanitizer report fails the script; what caused
+# it is left in build/fuzz/findings. KESTRUNE_FUZZ_SECONDS sets how long
+# (0 skips the step).
+fuzz_seconds=${KESTRUNE_FUZZ_SECONDS:-30}
+if [ "$fuzz_seconds" != "0" ] && command -v clang++ >/dev/null 2>&1; then
+    cmake -S . -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE= \
+        -DKESTRUNE_BUILD_GUI=OFF \
+        "-DCMAKE_CXX_FLAGS=-O1 -g -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \
+        "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined" >/dev/null
+    if cmake --build build/fuzz --target help | grep -q '^fuzz_strategy_reader:'; then
+        cmake --build build/fuzz -j "$jobs" --target fuzz_strategy_reader
+        rm -rf build/fuzz/corpus build/fuzz/findings
+        mkdir -p build/fuzz/corpus build/fuzz/findings
+        # New inputs go to the first directory; the committed seeds stay as they are.
+        build/fuzz/bin/fuzz_strategy_reader -dict=tests/document/fuzz/strategy.dict -max_len=4096 \
+            -max_total_time="$fuzz_seconds" -timeout=10 -artifact_prefix=build/fuzz/findings/ \
+            build/fuzz/corpus tests/document/fuzz/corpus
+    else
+        echo "clang++ cannot link libFuzzer here: the strategy reader is not fuzzed" >&2
+    fi
+fi

@@ -213,11 +213,13 @@ Status ProfileFile::writeStrings(std::string_view section, const std::vector<Key
         range = std::pair{lines.size() - 1, lines.size()};
     }
     for (const auto& [key, value] : values) {
-        std::string line = std::string(trim(key)) + "=" + std::string(value);
+        const std::string_view wanted = trim(key);
+        std::string line = std::string(wanted) + "=" + std::string(value);
         auto [begin, end] = *range;
-        auto isKey = [&](const std::string& l) {
+        // Captures a plain variable: a structured binding in a capture is refused by some compilers.
+        auto isKey = [wanted](const std::string& l) {
             const auto entry = entryOf(l);
-            return entry && equalsNoCase(entry->key, trim(key));
+            return entry && equalsNoCase(entry->key, wanted);
         };
         std::size_t at = begin + 1;
         while (at < end && !isKey(lines[at])) ++at;

@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <random>
 #include <set>
 #include <string>
 
 #include "document/document_fixture.h"
+#include "document/task_drawing.h"
+#include "platform/recording_canvas.h"
+#include "taskmodel/wire.h"
 
 namespace kestrune::testing {
 namespace {
@@ -109,6 +113,41 @@ TEST_F(DamagedFileTest, ARecordLengthPastTheEndStopsTheLoadKeepingWhatWasRead) {
     ASSERT_EQ(reader->document->taskCount(), 2u);
     EXPECT_EQ(reader->document->task(0).graph().nodes().size(), 1u);
     EXPECT_TRUE(reader->document->virtualTags().empty());
+}
+
+// Found by fuzzing the reader: a block box near the ends of the int range
+// made the caption arithmetic overflow. A box or a wire point that far off
+// the canvas is a load error now, and what was read draws and hit-tests
+// without overflow (the sanitizers watch).
+TEST_F(DamagedFileTest, GeometryFarOffTheCanvasIsALoadError) {
+    constexpr int kHigh = std::numeric_limits<int>::max();
+    constexpr int kLow = std::numeric_limits<int>::min();
+    for (const bool damageTheBox : {true, false}) {
+        auto writer = makeWorld();
+        fillSample(*writer->document);
+        StrategyTask& second = writer->document->task(1);
+        if (damageTheBox) {
+            auto* block = dynamic_cast<Block*>(second.graph().nodes().back());
+            ASSERT_NE(block, nullptr);
+            block->setBox({kHigh - 10, kHigh - 10, kHigh, kHigh});
+        } else {
+            const Point route[] = {{kLow, kLow}, {kHigh, kHigh}};
+            second.graph().wires().front()->setPoints(route);
+        }
+        reader = makeWorld();
+        const StrategyReadResult result = load(bytesOf(*writer->document));
+        EXPECT_EQ(result.status.code, kMsgFileLoadError);
+        EXPECT_NE(result.status.context.find("out of range"), std::string::npos) << result.status.context;
+        RecordingCanvas dc;
+        for (std::size_t t = 0; t < reader->document->taskCount(); ++t) {
+            StrategyTask& task = reader->document->task(t);
+            DrawTaskObjects(
+                task, dc,
+                {-kMaxStoredCoordinate, -kMaxStoredCoordinate, kMaxStoredCoordinate, kMaxStoredCoordinate});
+            HitTestTask(task, {kHigh - 5, kHigh - 5});
+            HitTestTask(task, {kLow, kLow});
+        }
+    }
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // libFuzzer target for the strategy file reader: any bytes must load or be
-// refused with a code, never crash, hang or read outside the data. A task
-// object kind and one block kind are registered so that task sections get
-// past the factory; every other block record takes the skipping path.
+// refused with a code, never crash, hang or read outside the data. The scan
+// engine's task object is registered, so that task records are read as the
+// program reads them, and one plain block kind; every other block record
+// takes the skipping path.
 //
 //   strategy_reader_fuzz -dict=strategy.dict -max_len=4096 corpus/
 
@@ -14,6 +15,11 @@
 #include "components/tagdb/tag_database.h"
 #include "document/strategy_document.h"
 #include "document/strategy_file.h"
+#include "engine/scan_task.h"
+#include "engine/scheduler.h"
+#include "platform/clock.h"
+#include "platform/main_queue.h"
+#include "platform/tick_source.h"
 #include "resources/message_ids.h"
 #include "taskmodel/block.h"
 #include "taskmodel/block_catalogue.h"
@@ -23,12 +29,21 @@ namespace {
 
 using namespace kestrune;
 
+// The engine's services for the task objects; no task ever runs here.
+struct Engine {
+    ManualTickSource ticks;
+    ManualClock clock;
+    MainQueue queue;
+    Scheduler scheduler{ticks, clock, queue};
+    TaskServices services{scheduler, queue};
+};
+
 const BlockFactory& factory() {
+    static Engine engine;
     static const BlockFactory f = [] {
         BlockFactory made;
-        for (std::int16_t kind : {kTaskKind, kPidKind}) {
-            made.Register(kind, [kind](const NodeContext& c) { return std::make_unique<Block>(c, kind); });
-        }
+        if (!registerEngineKinds(made, engine.services).ok()) std::abort();
+        made.Register(kPidKind, [](const NodeContext& c) { return std::make_unique<Block>(c, kPidKind); });
         return made;
     }();
     return f;
