@@ -168,7 +168,9 @@ TEST_F(DemoRunTest, ThePidLoopBringsTheLevelToTheRampsFinalValue) {
         const float out = value(task1, "PID1");
         ASSERT_TRUE(out >= 0.0f && out <= 10.0f) << "the valve stays in the output range: " << out;
         if (n == 100) finalSetpoint = sp;  // 10 s
-        if (n > 100) ASSERT_EQ(sp, finalSetpoint) << "the ramp holds its final value";
+        if (n > 100) {
+            ASSERT_EQ(sp, finalSetpoint) << "the ramp holds its final value";
+        }
         if (n >= 10) {
             // The moving average of the last ten readings.
             float sum = 0.0f;

@@ -95,7 +95,9 @@ class PidClosedLoopTest : public ControlBlockTest, public ::testing::WithParamIn
             const bool within = std::fabs(y - to) <= 0.02 * std::fabs(to);
             if (within && settledAt < 0) settledAt = k;
             // Once within 2 % it stays there.
-            if (settledAt >= 0) EXPECT_TRUE(within) << "left the band at scan " << k << ": " << y;
+            if (settledAt >= 0) {
+                EXPECT_TRUE(within) << "left the band at scan " << k << ": " << y;
+            }
         }
         EXPECT_GE(settledAt, 0) << "never within 2 %";
         EXPECT_LE(settledAt, 110);
