@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/ratio_report.h"
 #include "components/tagdb/tag_database.h"
 #include "taskmodel/output_value.h"
 #include "taskmodel/tag_publication.h"
@@ -42,39 +43,6 @@ struct Published {
         tag.publish("BENCH", name);
         tag.attach("BENCH");
     }
-};
-
-// Of several interleaved repetitions the fastest is the best estimate of each variant's cost.
-inline double fastest(const std::vector<double>& v) {
-    return *std::min_element(v.begin(), v.end());
-}
-
-// Keeps each benchmark's CPU time per iteration: the "min" aggregate when
-// there are repetitions, otherwise the single run.
-class RecordingReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            const std::string name = run.run_name.str();
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min") {
-                ns[name] = run.GetAdjustedCPUTime();
-                fromMinimum.insert(name);
-            } else if (run.run_type == Run::RT_Iteration && !fromMinimum.count(name)) {
-                ns[name] = run.GetAdjustedCPUTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void ratio(const char* what, const char* name, const char* base, const char* aim) const {
-        const auto a = ns.find(name);
-        const auto b = ns.find(base);
-        if (a == ns.end() || b == ns.end() || b->second <= 0) return;
-        std::printf("RATIO %-42s %6.2f  (%s %.1f ns / %s %.1f ns; aim %s)\n", what, a->second / b->second,
-                    name, a->second, base, b->second, aim);
-    }
-    std::map<std::string, double> ns;
-    std::set<std::string> fromMinimum;
 };
 
 }  // namespace kestrune::bench

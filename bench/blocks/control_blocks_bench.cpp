@@ -245,16 +245,7 @@ BENCHMARK(BM_CalcBlockScan)->ComputeStatistics("min", bench::fastest);
 
 int main(int argc, char** argv) {
     using namespace kestrune;
-    // Defaults first, so that the caller's own flags override them.
-    std::vector<char*> args{argv[0]};
-    char repetitions[] = "--benchmark_repetitions=7";
-    char interleave[] = "--benchmark_enable_random_interleaving=true";
-    char aggregates[] = "--benchmark_report_aggregates_only=true";
-    args.insert(args.end(), {repetitions, interleave, aggregates});
-    args.insert(args.end(), argv + 1, argv + argc);
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+    if (!bench::initialize(argc, argv)) return 1;
     strategy();
     bench::RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

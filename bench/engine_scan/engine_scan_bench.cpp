@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "common/ratio_report.h"
 #include "components/opc/opc_client.h"
 #include "engine/scan_task.h"
 #include "engine/scheduler.h"
@@ -116,69 +117,25 @@ void BM_RunScanWithOpc(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kBlocks);
 }
 
-// On a shared machine other processes inflate single runs; the fastest of
-// several interleaved repetitions is the best estimate of each variant's cost.
-double fastest(const std::vector<double>& v) {
-    return *std::min_element(v.begin(), v.end());
-}
-
-BENCHMARK(BM_PlainLoop)->ComputeStatistics("min", fastest);
-BENCHMARK(BM_RunScan)->ComputeStatistics("min", fastest);
-BENCHMARK(BM_RunScanWithOpc)->ComputeStatistics("min", fastest);
-
-// Keeps each benchmark's CPU time per iteration: the "min" aggregate when
-// there are repetitions, otherwise the single run.
-class RecordingReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            const std::string name = run.run_name.str();
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min") {
-                nsPerIteration[name] = run.GetAdjustedCPUTime();
-                fromMinimum.insert(name);
-            } else if (run.run_type == Run::RT_Iteration && !fromMinimum.count(name)) {
-                nsPerIteration[name] = run.GetAdjustedCPUTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> nsPerIteration;
-    std::set<std::string> fromMinimum;
-};
-
-void printRatio(const RecordingReporter& r, const char* what, const char* name, const char* base,
-                const char* aim) {
-    const auto a = r.nsPerIteration.find(name);
-    const auto b = r.nsPerIteration.find(base);
-    if (a == r.nsPerIteration.end() || b == r.nsPerIteration.end() || b->second <= 0) return;
-    std::printf("RATIO %-40s %6.2f  (%s %.2f ns/block / %s %.2f ns/block; aim %s)\n", what,
-                a->second / b->second, name, a->second / kBlocks, base, b->second / kBlocks, aim);
-}
+BENCHMARK(BM_PlainLoop)->ComputeStatistics("min", bench::fastest);
+BENCHMARK(BM_RunScan)->ComputeStatistics("min", bench::fastest);
+BENCHMARK(BM_RunScanWithOpc)->ComputeStatistics("min", bench::fastest);
 
 }  // namespace
 }  // namespace kestrune
 
 int main(int argc, char** argv) {
     using namespace kestrune;
-    std::vector<char*> args{argv[0]};
-    char repetitions[] = "--benchmark_repetitions=7";
-    char interleave[] = "--benchmark_enable_random_interleaving=true";
-    char aggregates[] = "--benchmark_report_aggregates_only=true";
-    args.insert(args.end(), {repetitions, interleave, aggregates});
-    args.insert(args.end(), argv + 1, argv + argc);
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+    if (!bench::initialize(argc, argv)) return 1;
     // Both strategies are built before anything is timed.
     plain();
     withOpc();
-    RecordingReporter reporter;
+    bench::RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\none scan of %d trivial blocks (CPU time, fastest repetition):\n", kBlocks);
-    printRatio(reporter, "RunScan / plain virtual loop", "BM_RunScan", "BM_PlainLoop", "<= 1.5");
-    printRatio(reporter, "RunScan with OPC reads / plain loop", "BM_RunScanWithOpc", "BM_PlainLoop",
-               "shows the OPC client's cost");
+    reporter.ratio("RunScan / plain virtual loop", "BM_RunScan", "BM_PlainLoop", "<= 1.5", kBlocks, "/block");
+    reporter.ratio("RunScan with OPC reads / plain loop", "BM_RunScanWithOpc", "BM_PlainLoop",
+                   "shows the OPC client's cost", kBlocks, "/block");
     benchmark::Shutdown();
     return 0;
 }

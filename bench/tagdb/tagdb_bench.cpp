@@ -22,6 +22,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/ratio_report.h"
 #include "components/tagdb/tag_database.h"
 
 namespace kestrune {
@@ -176,74 +177,29 @@ void BM_ByName(benchmark::State& state) {
     });
 }
 
-// On a shared machine other processes inflate single runs; the fastest of
-// several interleaved repetitions is the best estimate of each variant's cost.
-double fastest(const std::vector<double>& v) {
-    return *std::min_element(v.begin(), v.end());
-}
-
-BENCHMARK(BM_RawAtomic)->ComputeStatistics("min", fastest);
-BENCHMARK(BM_OneMutex)->ComputeStatistics("min", fastest);
-BENCHMARK(BM_OneMutexPerLine)->ComputeStatistics("min", fastest);
-BENCHMARK(BM_Handle)->ComputeStatistics("min", fastest);
-BENCHMARK(BM_UnorderedMap)->ComputeStatistics("min", fastest);
-BENCHMARK(BM_ByName)->ComputeStatistics("min", fastest);
-
-// Keeps each benchmark's CPU time per iteration for the summary: the "min"
-// aggregate when there are repetitions, otherwise the single run.
-class RecordingReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            const std::string name = run.run_name.str();
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min") {
-                nsPerIteration[name] = run.GetAdjustedCPUTime();
-                fromMinimum.insert(name);
-            } else if (run.run_type == Run::RT_Iteration && !fromMinimum.count(name)) {
-                nsPerIteration[name] = run.GetAdjustedCPUTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> nsPerIteration;
-    std::set<std::string> fromMinimum;
-};
-
-void printRatio(const RecordingReporter& r, const char* what, const char* name, const char* base,
-                const char* aim) {
-    const auto a = r.nsPerIteration.find(name);
-    const auto b = r.nsPerIteration.find(base);
-    if (a == r.nsPerIteration.end() || b == r.nsPerIteration.end() || b->second <= 0) return;
-    std::printf("RATIO %-40s %6.2f  (%s %.1f ns / %s %.1f ns; aim %s)\n", what, a->second / b->second, name,
-                a->second, base, b->second, aim);
-}
+BENCHMARK(BM_RawAtomic)->ComputeStatistics("min", bench::fastest);
+BENCHMARK(BM_OneMutex)->ComputeStatistics("min", bench::fastest);
+BENCHMARK(BM_OneMutexPerLine)->ComputeStatistics("min", bench::fastest);
+BENCHMARK(BM_Handle)->ComputeStatistics("min", bench::fastest);
+BENCHMARK(BM_UnorderedMap)->ComputeStatistics("min", bench::fastest);
+BENCHMARK(BM_ByName)->ComputeStatistics("min", bench::fastest);
 
 }  // namespace
 }  // namespace kestrune
 
 int main(int argc, char** argv) {
     using namespace kestrune;
-    // Defaults first, so that the caller's own flags override them.
-    std::vector<char*> args{argv[0]};
-    char repetitions[] = "--benchmark_repetitions=7";
-    char interleave[] = "--benchmark_enable_random_interleaving=true";
-    char aggregates[] = "--benchmark_report_aggregates_only=true";
-    args.insert(args.end(), {repetitions, interleave, aggregates});
-    args.insert(args.end(), argv + 1, argv + argc);
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+    if (!bench::initialize(argc, argv)) return 1;
     fixture();  // build the 50,000 tags and start the background writer before timing
-    RecordingReporter reporter;
+    bench::RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf(
         "\nscalar write+read, %d tags, one background writer thread (CPU time, fastest repetition):\n",
         kTags);
-    printRatio(reporter, "handle / raw atomic", "BM_Handle", "BM_RawAtomic", "as low as it goes");
-    printRatio(reporter, "handle / one std::mutex", "BM_Handle", "BM_OneMutex", "< 1");
-    printRatio(reporter, "handle / one std::mutex, line per tag", "BM_Handle", "BM_OneMutexPerLine", "< 1");
-    printRatio(reporter, "by name / std::unordered_map", "BM_ByName", "BM_UnorderedMap", "<= 2");
+    reporter.ratio("handle / raw atomic", "BM_Handle", "BM_RawAtomic", "as low as it goes");
+    reporter.ratio("handle / one std::mutex", "BM_Handle", "BM_OneMutex", "< 1");
+    reporter.ratio("handle / one std::mutex, line per tag", "BM_Handle", "BM_OneMutexPerLine", "< 1");
+    reporter.ratio("by name / std::unordered_map", "BM_ByName", "BM_UnorderedMap", "<= 2");
     benchmark::Shutdown();
     return 0;
 }
