@@ -62,7 +62,11 @@ int main(int argc, char** argv) {
     appOptions.eventLogDirectory.reset();
     Application app(std::move(appOptions));
     if (!app.initialize(options.file)) return kExitUsage;
-    if (!app.openStatus()) return kExitNotLoaded;
+    if (const Status& opened = app.openStatus(); !opened) {
+        // The message box only says that loading failed; the reader knows where.
+        if (!opened.context.empty()) std::cerr << "  " << options.file << ": " << opened.context << '\n';
+        return kExitNotLoaded;
+    }
 
     int status = kExitStopped;
     {

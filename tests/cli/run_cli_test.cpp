@@ -174,6 +174,20 @@ TEST_F(RunCliTest, AFileWithABadSignatureCannotBeLoaded) {
         << "nothing is written beside a file that did not load";
 }
 
+TEST_F(RunCliTest, AStrategyThatOnlyPartlyLoadsIsNotRunAndSaysWhereItBroke) {
+    const std::string whole = writeStrategy();
+    const auto size = std::filesystem::file_size(whole);
+    const std::string path = (dir / "cut.ksv").string();
+    std::filesystem::copy_file(whole, path);
+    std::filesystem::resize_file(path, size - 20);
+    Child child(dir, {path, "--duration", "1"});
+    ASSERT_TRUE(child.started());
+    EXPECT_EQ(child.wait(), 2);
+    EXPECT_NE(child.err().find("File opened with load error."), std::string::npos) << child.err();
+    EXPECT_NE(child.err().find("cut.ksv: "), std::string::npos)
+        << "the place of the damage is named: " << child.err();
+}
+
 TEST_F(RunCliTest, ARefusedStartExitsWithThree) {
     const std::string path = writeStrategy([](StrategyDocument& d) { d.options().securityChecking = true; });
     Child child(dir, {path, "--duration", "1"});
