@@ -33,14 +33,14 @@ Status readPlacement(const Json& json, const std::string& path, WindowPlacement&
     return o.problem();
 }
 
-Status readInputs(const Json& list, const std::string& path, std::vector<InputPort>& ports) {
+// Entry i of the list overrides port i (the kind's default when the block has
+// one), so a list may give only the first ports; entries past the end add ports.
+template <class Port, class ReadFields>
+Status readPorts(const Json& list, const std::string& path, std::vector<Port>& ports, ReadFields readFields) {
     for (std::size_t i = 0; i < list.size(); ++i) {
         JsonObject o(list[i], elementPath(path, i));
-        o.allowOnly({"source", "output", "mask"});
-        InputPort port = i < ports.size() ? ports[i] : InputPort{};
-        o.integer("source", port.sourceId, 0, kMaxId);
-        o.integer("output", port.sourceOutput);
-        o.integer("mask", port.acceptedMask);
+        Port port = i < ports.size() ? ports[i] : Port{};
+        readFields(o, port);
         if (!o) return o.problem();
         if (i < ports.size())
             ports[i] = port;
@@ -50,19 +50,20 @@ Status readInputs(const Json& list, const std::string& path, std::vector<InputPo
     return {};
 }
 
+Status readInputs(const Json& list, const std::string& path, std::vector<InputPort>& ports) {
+    return readPorts(list, path, ports, [](JsonObject& o, InputPort& port) {
+        o.allowOnly({"source", "output", "mask"});
+        o.integer("source", port.sourceId, 0, kMaxId);
+        o.integer("output", port.sourceOutput);
+        o.integer("mask", port.acceptedMask);
+    });
+}
+
 Status readOutputs(const Json& list, const std::string& path, std::vector<OutputPort>& ports) {
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        JsonObject o(list[i], elementPath(path, i));
+    return readPorts(list, path, ports, [](JsonObject& o, OutputPort& port) {
         o.allowOnly({"type"});
-        OutputPort port = i < ports.size() ? ports[i] : OutputPort{};
         o.integer("type", port.dataType);
-        if (!o) return o.problem();
-        if (i < ports.size())
-            ports[i] = port;
-        else
-            ports.push_back(port);
-    }
-    return {};
+    });
 }
 
 Status readConsumers(const Json& list, const std::string& path, std::vector<std::uint32_t>& ids) {
