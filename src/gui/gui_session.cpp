@@ -18,11 +18,11 @@ QString frameSettingsPath() {
     return QString::fromStdString((systemDirectory() / "Kestrune.conf").string());
 }
 
-GuiSession::GuiSession(bool runtime)
+GuiSession::GuiSession(bool runtime, bool attended)
     : settings_(frameSettingsPath(), QSettings::IniFormat), runtime_(runtime) {
     ensureSystemDirectory();
     ApplicationOptions options;
-    options.ui = &ui_;
+    options.ui = attended ? static_cast<UserInterface*>(&ui_) : &unattendedUi_;
     options.timers = &timers_;
     options.dialogs = &dialogs_;
     app_ = std::make_unique<Application>(std::move(options));

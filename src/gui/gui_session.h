@@ -15,6 +15,7 @@
 #include "gui/qt_document_dialogs.h"
 #include "gui/qt_timer_service.h"
 #include "gui/qt_user_interface.h"
+#include "platform/stderr_user_interface.h"
 
 namespace kestrune {
 
@@ -23,7 +24,9 @@ QString frameSettingsPath();
 
 class GuiSession {
   public:
-    explicit GuiSession(bool runtime);
+    // Unattended (the screenshot mode) prints messages to stderr and gives the
+    // cautious answers: nobody is there to close a message box.
+    explicit GuiSession(bool runtime, bool attended = true);
     ~GuiSession();
 
     // The start-up steps and the strategy (when given); the start-up's status.
@@ -33,6 +36,7 @@ class GuiSession {
 
   private:
     QtUserInterface ui_;
+    StderrUserInterface unattendedUi_;
     QtDocumentDialogs dialogs_;
     QtTimerService timers_;
     QSettings settings_;

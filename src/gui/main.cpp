@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     kestrune::SingleInstance instance(kestrune::SingleInstance::defaultName());
     if (launch.screenshot.empty() && instance.anotherIsRunning()) return 0;
 
-    kestrune::GuiSession session(launch.runtime);
+    kestrune::GuiSession session(launch.runtime, launch.screenshot.empty());
     if (!session.start(launch.strategy)) return 2;
     kestrune::CMainFrame& frame = session.frame();
     QObject::connect(&instance, &kestrune::SingleInstance::activationRequested, &frame, [&frame] {
