@@ -129,7 +129,8 @@ Code ScanTask::startNodes() {
 Code ScanTask::prepareScripts() {
     for (TaskScript* script : {&preScript_, &postScript_}) {
         std::string failure;
-        if (const Code code = script->prepare(scripts(), *this, name(), failure); code != kOk) {
+        const Code code = script->prepare(scripts(), *this, name(), failure, services_.scriptStepBudget);
+        if (code != kOk) {
             reportText(failure);
             return code;
         }
@@ -144,8 +145,13 @@ void ScanTask::stopScanList() {
 }
 
 void ScanTask::releaseScripts() {
-    preScript_.release(scripts());
-    postScript_.release(scripts());
+    preScript_.release();
+    postScript_.release();
+}
+
+void ScanTask::cancelScripts() {
+    preScript_.cancel();
+    postScript_.cancel();
 }
 
 void ScanTask::waitForThreadToSettle() const {
@@ -168,6 +174,9 @@ bool ScanTask::IsTaskStopped() {
     switch (thread_->pollStopped(timing_.periodTicks())) {
         case TaskThread::StopPoll::NotYetReportStuck:
             reportText(TaskThread::cannotStopText(name()));
+            // A scan that hangs is the block's affair; a script that never
+            // ends would hold the stop for ever, so it is ended here.
+            cancelScripts();
             return false;
         case TaskThread::StopPoll::NotYet:
             return false;

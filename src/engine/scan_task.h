@@ -13,7 +13,11 @@
 // RunScan on each scan event and the post-task script at its end. Stop asks
 // the thread to end; the stop poll (IsTaskStopped, main thread) answers
 // "stopped" once the thread has ended, after stopping every node of the scan
-// list and leaving the running-task list.
+// list and leaving the running-task list. A thread that does not end is
+// reported by the poll, which then also cancels a script the thread is
+// running, so that a script that never ends cannot hold the stop.
+//
+// The task is the context of its own scripts (ScriptContext).
 //
 // Threads and what they own:
 //  - main thread: the settings, Start, Stop, the stop poll, the dialog, the
@@ -49,7 +53,7 @@ namespace kestrune {
 
 class BlockFactory;
 
-class ScanTask final : public Block, public SchedulableTask, private TaskThreadBody {
+class ScanTask final : public Block, public SchedulableTask, public ScriptContext, private TaskThreadBody {
   public:
     static constexpr std::uint32_t kMaxOpcUpdateRate = 10000000;
     static constexpr float kMaxOpcDeadBand = 100.0f;
@@ -85,7 +89,8 @@ class ScanTask final : public Block, public SchedulableTask, private TaskThreadB
     void RunScan();
     // The stop poll (main thread): true once the thread has ended and the
     // task is cleaned up. A thread that does not end is reported ("... can
-    // not be stopped ...") once per period in ticks plus 300 polls.
+    // not be stopped ...") once per period in ticks plus 300 polls, and the
+    // script it may be running is cancelled then.
     bool IsTaskStopped();
     // Start or stop through the main window (message 0x416), from any
     // thread; see task_requests.h.
@@ -102,6 +107,11 @@ class ScanTask final : public Block, public SchedulableTask, private TaskThreadB
     ResetEvent& requestHandledEvent() override { return thread_->requestHandledEvent(); }
     // The task's Node: what the main window reads back with paramAs<Node>.
     const void* messageObject() const override { return static_cast<const Node*>(this); }
+
+    // ---- ScriptContext ----
+    ScriptContext::Kind scriptContextKind() const override { return ScriptContext::Kind::Task; }
+    std::string scriptOwnerName() const override { return name(); }
+    std::string scriptTaskName() const override { return name(); }
 
     // ---- settings ----
     const TaskTiming& timing() const { return timing_; }
@@ -155,6 +165,7 @@ class ScanTask final : public Block, public SchedulableTask, private TaskThreadB
     // Stops every node of the scan list while emptying it.
     void stopScanList();
     void releaseScripts();
+    void cancelScripts();
     void reportText(std::string_view text) const;
     void waitForThreadToSettle() const;
 

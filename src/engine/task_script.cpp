@@ -70,19 +70,21 @@ std::string TaskScript::failureFor(const ScriptPreparation& p, std::string_view 
     return {};
 }
 
-Code TaskScript::prepare(ScriptHost& host, ScanTask& task, std::string_view taskName,
-                         std::string& failureText) {
+Code TaskScript::prepare(ScriptHost& host, ScriptContext& context, std::string_view taskName,
+                         std::string& failureText, std::optional<std::uint64_t> stepBudget) {
     failureText.clear();
-    release(host);
+    release();
     if (text_.empty() || host.scriptsDisabled()) return kOk;
-    const ScriptPreparation p = host.prepare(text_, entryPoint(taskName), task);
+    const std::string entry = entryPoint(taskName);
+    ScriptPreparation p = host.prepare({text_, entry, &context, stepBudget});
     switch (p.outcome) {
         case ScriptPreparation::Outcome::Absent:
             return kOk;
-        case ScriptPreparation::Outcome::Ready:
-            handle_ = p.handle;
-            ready_ = true;
+        case ScriptPreparation::Outcome::Ready: {
+            std::lock_guard lock(mutex_);
+            script_ = std::move(p.script);
             return kOk;
+        }
         default:
             failureText = failureFor(p, taskName);
             host.disableScripts();
@@ -90,18 +92,31 @@ Code TaskScript::prepare(ScriptHost& host, ScanTask& task, std::string_view task
     }
 }
 
+bool TaskScript::ready() const {
+    std::lock_guard lock(mutex_);
+    return script_ != nullptr;
+}
+
 Code TaskScript::run(ScriptHost& host, std::string_view taskName) {
-    if (!ready_ || host.scriptsDisabled()) return kOk;
-    if (!host.run(handle_, scriptName(taskName))) return kOk;
+    // Only this thread replaces the script while the task runs, so it is
+    // read here without the lock, which cancel must be able to take meanwhile.
+    if (script_ == nullptr || host.scriptsDisabled()) return kOk;
+    if (!script_->run(scriptName(taskName)).failed()) return kOk;
     host.disableScripts();
     return kMsgSyntaxError;
 }
 
-void TaskScript::release(ScriptHost& host) {
-    if (!ready_) return;
-    host.release(handle_);
-    handle_ = {};
-    ready_ = false;
+void TaskScript::cancel() {
+    std::lock_guard lock(mutex_);
+    if (script_ != nullptr) script_->cancel();
+}
+
+void TaskScript::release() {
+    std::unique_ptr<PreparedScript> gone;
+    {
+        std::lock_guard lock(mutex_);
+        gone = std::move(script_);
+    }
 }
 
 }  // namespace kestrune

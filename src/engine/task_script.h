@@ -7,10 +7,17 @@
 // Threads: the text is edited and the script prepared on the main thread
 // while the task is stopped; run and the final release happen on the task's
 // thread, which is started after the preparation and joined before the next.
+// cancel comes from any thread (the stop poll of a task that does not end);
+// the lock keeps it from meeting the release of the same script.
 
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "engine/script_context.h"
 #include "engine/script_host.h"
 #include "platform/status.h"
 
@@ -38,27 +45,31 @@ class TaskScript {
     // The title of the script editor window.
     std::string_view editorTitle() const;
 
-    // At task start. Nothing to do without text or while scripts are
-    // disabled. A failure is described in `failureText`, disables scripts
-    // for the rest of the run and answers 32905; otherwise 0, and the script
-    // is ready when the host prepared one.
-    Code prepare(ScriptHost& host, ScanTask& task, std::string_view taskName, std::string& failureText);
-    bool ready() const { return ready_; }
+    // At task start, for the task `context` named `taskName`. Nothing to
+    // do without text or while scripts are disabled. A failure is described
+    // in `failureText`, disables scripts for the rest of the run and answers
+    // 32905; otherwise 0, and the script is ready when the host prepared one.
+    // A run may take at most `stepBudget` steps (none: no limit).
+    Code prepare(ScriptHost& host, ScriptContext& context, std::string_view taskName, std::string& failureText,
+                 std::optional<std::uint64_t> stepBudget = std::nullopt);
+    bool ready() const;
 
     // On the task's thread: nothing (0) unless ready and scripts are enabled;
-    // a script that reports an error disables scripts everywhere and
-    // answers 32905.
+    // a script that reports an error or spends its step budget disables
+    // scripts everywhere and answers 32905. A cancelled run answers 0.
     Code run(ScriptHost& host, std::string_view taskName);
-    // Frees the prepared instance, if any.
-    void release(ScriptHost& host);
+    // Any thread: ends the run in progress, if any (see PreparedScript::cancel).
+    void cancel();
+    // Frees the prepared script, if any.
+    void release();
 
   private:
     std::string failureFor(const ScriptPreparation& p, std::string_view taskName) const;
 
     TaskScriptKind kind_;
     std::string text_;
-    ScriptHandle handle_;
-    bool ready_ = false;
+    mutable std::mutex mutex_;  // guards script_ against cancel from another thread
+    std::unique_ptr<PreparedScript> script_;
 };
 
 }  // namespace kestrune

@@ -4,6 +4,8 @@
 // (run control, OPC client, network client, display items). A test or a
 // headless tool leaves the optional ones out.
 
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace kestrune {
@@ -44,6 +46,9 @@ struct TaskServices {
     TaskNetworkClient* network = nullptr;
     // No display items: tasks scan only their blocks.
     TaskFedItems* displayItems = nullptr;
+    // The most steps one run of a task script may take; none: no limit (a
+    // script that never ends is then cancelled by the stop poll).
+    std::optional<std::uint64_t> scriptStepBudget = std::nullopt;
 };
 
 }  // namespace kestrune

@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -62,52 +63,80 @@ class FakeScriptHost : public ScriptHost {
 
     bool scriptsDisabled() const override { return disabled.load(); }
     void disableScripts() override { disabled = true; }
-    ScriptPreparation prepare(std::string_view text, std::string_view entryPoint, ScanTask&) override {
+    ScriptPreparation prepare(const ScriptRequest& request) override {
         std::lock_guard lock(mutex_);
-        prepared.emplace_back(text, entryPoint);
-        auto it = outcomes.find(std::string(entryPoint));
-        ScriptPreparation p = it != outcomes.end() ? it->second : ScriptPreparation{};
-        if (it == outcomes.end()) p.outcome = ScriptPreparation::Outcome::Ready;
+        prepared.emplace_back(request.text, request.entryPoint);
+        contexts.push_back(request.context);
+        auto it = outcomes.find(std::string(request.entryPoint));
+        ScriptPreparation p;
+        if (it != outcomes.end()) {
+            p.outcome = it->second.outcome;
+            p.errorNumber = it->second.errorNumber;
+            p.line = it->second.line;
+        } else {
+            p.outcome = ScriptPreparation::Outcome::Ready;
+        }
         if (p.outcome == ScriptPreparation::Outcome::Ready) {
-            ++nextHandle_;
-            p.handle = {nextHandle_, nextHandle_};
-            live_.insert({p.handle.module, std::string(entryPoint)});
+            ++live_;
+            p.script = std::make_unique<Script>(*this);
         }
         return p;
     }
-    bool run(const ScriptHandle& handle, std::string_view scriptName) override {
-        std::function<bool()> hook;
-        {
-            std::lock_guard lock(mutex_);
-            hook = onRun[std::string(scriptName)];
-        }
-        log_.add("run " + std::string(scriptName));
-        return hook ? hook() : false;
-    }
-    void release(const ScriptHandle& handle) override {
-        std::lock_guard lock(mutex_);
-        ++releases;
-        live_.erase(handle.module);
-        log_.add("release");
-    }
     std::size_t liveScripts() const {
         std::lock_guard lock(mutex_);
-        return live_.size();
+        return live_;
     }
 
     // Outcomes by entry point; an entry point not listed is prepared.
     std::map<std::string, ScriptPreparation> outcomes;
     // Run hooks by script name; true reports an error.
     std::map<std::string, std::function<bool()>> onRun;
+    // Scripts (by name) whose run ends only when cancelled.
+    std::set<std::string> endless;
+    ManualResetEvent endlessEntered;  // set as an endless run begins
     std::vector<std::pair<std::string, std::string>> prepared;
+    std::vector<ScriptContext*> contexts;
     std::atomic<bool> disabled{false};
-    int releases = 0;
 
   private:
+    class Script final : public PreparedScript {
+      public:
+        explicit Script(FakeScriptHost& host) : host_(host) {}
+        ~Script() override {
+            std::lock_guard lock(host_.mutex_);
+            --host_.live_;
+            host_.log_.add("release");
+        }
+        ScriptRunResult run(std::string_view scriptName) override {
+            const std::string name(scriptName);
+            std::function<bool()> hook;
+            bool runsForEver = false;
+            {
+                std::lock_guard lock(host_.mutex_);
+                hook = host_.onRun[name];
+                runsForEver = host_.endless.count(name) != 0;
+            }
+            host_.log_.add("run " + name);
+            if (runsForEver) {
+                cancelled_.reset();
+                host_.endlessEntered.set();
+                cancelled_.wait();
+                host_.log_.add("cancelled " + name);
+                return {ScriptRunResult::Outcome::Cancelled};
+            }
+            if (hook && hook()) return {ScriptRunResult::Outcome::RuntimeError, 10, 1};
+            return {};
+        }
+        void cancel() override { cancelled_.set(); }
+
+      private:
+        FakeScriptHost& host_;
+        ManualResetEvent cancelled_;
+    };
+
     EventLog& log_;
     mutable std::mutex mutex_;
-    std::uintptr_t nextHandle_ = 0;
-    std::map<std::uintptr_t, std::string> live_;
+    std::size_t live_ = 0;
 };
 
 class FakeRunHost : public TaskRunHost {

@@ -288,7 +288,7 @@ class ScriptPreparationTest : public ScanTaskTest {
         p.outcome = outcome;
         p.errorNumber = number;
         p.line = line;
-        scripts.outcomes[entry] = p;
+        scripts.outcomes[entry] = std::move(p);
     }
     // Starts with both scripts; the start must fail on a script.
     void expectScriptFailure(const std::string& text) {
@@ -312,6 +312,9 @@ TEST_F(ScriptPreparationTest, BothScriptsArePreparedWithTheirEntryPoints) {
     startTask();
     EXPECT_EQ(scripts.prepared, (std::vector<std::pair<std::string, std::string>>{
                                     {"pre text", "PRE_TASK1"}, {"post text", "POST_TASK1"}}));
+    ScriptContext* const self = task.get();
+    EXPECT_EQ(scripts.contexts, (std::vector<ScriptContext*>{self, self})) << "the task is its scripts' context";
+    EXPECT_EQ(self->scriptContextKind(), ScriptContext::Kind::Task);
     EXPECT_TRUE(task->preTaskScript().ready());
     EXPECT_TRUE(task->postTaskScript().ready());
 }

@@ -102,6 +102,26 @@ TEST_F(ScanTaskTest, AScanThatNeverEndsKeepsThePollAnsweringAndIsReportedOncePer
     EXPECT_FALSE(stuck.isRunning());
 }
 
+TEST_F(ScanTaskTest, APostTaskScriptThatNeverEndsIsReportedAndCancelledByTheStopPoll) {
+    add();
+    task->postTaskScript().setText("post");
+    scripts.endless.insert("TASK1,post-task");
+    startTask();
+    task->Stop();
+    ASSERT_TRUE(scripts.endlessEntered.waitFor(10s));
+
+    const std::int64_t perReport = task->timing().periodTicks() + TaskThread::kStopPollGrace + 1;
+    for (std::int64_t poll = 1; poll < perReport; ++poll) ASSERT_FALSE(task->IsTaskStopped());
+    EXPECT_TRUE(run.texts().empty());
+    EXPECT_FALSE(task->IsTaskStopped()) << "the report comes with this poll";
+    EXPECT_EQ(run.texts(), std::vector<std::string>{TaskThread::cannotStopText("TASK1")});
+
+    ASSERT_TRUE(mainWindow.pumpUntil([&] { return task->IsTaskStopped(); }));
+    EXPECT_EQ(log.events(), (std::vector<std::string>{"run TASK1,post-task", "cancelled TASK1,post-task", "release"}));
+    EXPECT_FALSE(scripts.disabled) << "a cancelled script is no script error";
+    EXPECT_EQ(scripts.liveScripts(), 0u);
+}
+
 TEST_F(ScanTaskTest, AScanBasedDurationOfThreeScansRequestsTheStopAfterTheThird) {
     CountingBlock& a = add();
     task->timing().setDurationMode(DurationMode::ScanBased);
