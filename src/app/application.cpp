@@ -154,6 +154,12 @@ void Application::openEventLog(const std::string& directory) {
 }
 
 Status Application::openStrategy(const std::string& path) {
+    Status status = openStrategyFile(path);
+    observers_.notify([&](ApplicationObserver& o) { o.strategyOpened(path, status); });
+    return status;
+}
+
+Status Application::openStrategyFile(const std::string& path) {
     if (document_ == nullptr) return kMsgGenericError;
     if (!runControl_->isIdle()) {
         showMessageBox(ui_, kMsgProcessStillRunning);
@@ -214,7 +220,7 @@ void Application::handleMessage(const MainMessage& message) {
             break;
     }
     if (runControl_ != nullptr && runControl_->handleMessage(message)) return;
-    if (fallback_) fallback_(message);
+    observers_.notify([&message](ApplicationObserver& o) { o.unhandledMessage(message); });
 }
 
 std::size_t Application::drainMessages() {

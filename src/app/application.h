@@ -16,10 +16,14 @@
 //
 // The desktop program adds its windows around it; the command-line runtime
 // uses it as it is. Both drain the main queue through handleMessage on the
-// main thread and call idle() when the queue is empty.
+// main thread and call idle() when the queue is empty. Front ends watch it
+// side by side through its observers (and those of run control and the
+// event log).
 //
 // Threads: the main thread only, except what the owned objects say of
-// themselves (the main queue and the tag database take any thread).
+// themselves (the main queue and the tag database take any thread). The
+// observers are told on the main thread, in the order they were added; one
+// may be removed from any thread, also during a notification.
 
 #include <cstdint>
 #include <filesystem>
@@ -34,6 +38,7 @@
 #include "blocks/block_services.h"
 #include "engine/task_services.h"
 #include "platform/main_queue.h"
+#include "platform/observer_list.h"
 #include "platform/profile_file.h"
 #include "platform/settings.h"
 #include "platform/status.h"
@@ -98,6 +103,18 @@ struct ApplicationOptions {
     std::unique_ptr<EventPrinter> printer;
 };
 
+// What a front end is told by the application.
+class ApplicationObserver {
+  public:
+    virtual ~ApplicationObserver() = default;
+    // openStrategy has run: `status` is what it answered (the strategy may
+    // have been refused, or opened with a load error).
+    virtual void strategyOpened(const std::string& path, const Status& status) {}
+    // A main-window message the core does not handle (a front end's
+    // windows take it): every observer is told, each takes what it knows.
+    virtual void unhandledMessage(const MainMessage& message) {}
+};
+
 class Application {
   public:
     explicit Application(ApplicationOptions options);
@@ -125,12 +142,12 @@ class Application {
     // ---- main loop (main thread) ----
     // Every message of the main window that the core handles: the run
     // control messages, the event log's writes and prints, the run-error
-    // log's writes, the error message queue. Others go to the fallback (the
-    // desktop program's windows); without one they are dropped.
+    // log's writes, the error message queue. Others go to the observers
+    // (unhandledMessage); without one they are dropped.
     void handleMessage(const MainMessage& message);
-    void setMessageFallback(std::function<void(const MainMessage&)> fallback) {
-        fallback_ = std::move(fallback);
-    }
+    // The observer must stay alive until removed.
+    void addObserver(ApplicationObserver& observer) { observers_.add(observer); }
+    void removeObserver(ApplicationObserver& observer) { observers_.remove(observer); }
     // Handles what is queued now; the number handled.
     std::size_t drainMessages();
     // An idle pass of the main loop.
@@ -164,6 +181,7 @@ class Application {
     Status createProcessObjects();
     Status createDocument();
     void openEventLog(const std::string& directory);
+    Status openStrategyFile(const std::string& path);
 
     ApplicationOptions options_;
     UserInterface& ui_;
@@ -190,7 +208,7 @@ class Application {
     std::unique_ptr<TaskServices> taskServices_;
     BlockFactory factory_;
     std::unique_ptr<StrategyDocument> document_;
-    std::function<void(const MainMessage&)> fallback_;
+    ObserverList<ApplicationObserver> observers_;
     std::vector<AppComponent*> started_;
     bool initialized_ = false;
     Status openStatus_;

@@ -39,7 +39,7 @@ Status CEventLog::open(std::string_view directory) {
     std::lock_guard lock(mutex_);
     lines_ = std::move(loaded);
     selection_ = lines_.empty() ? std::nullopt : std::optional<std::size_t>(lines_.size() - 1);
-    for (EventLogObserver* o : observers_) o->eventLinesReplaced(lines_);
+    observers_.notify([this](EventLogObserver& o) { o.eventLinesReplaced(lines_); });
     return result;
 }
 
@@ -107,7 +107,7 @@ Status CEventLog::addEvent(EventKind kind, std::string_view subject) {
             lines_.push_back(shown);
             const std::size_t index = lines_.size() - 1;
             selection_ = index;
-            for (EventLogObserver* o : observers_) o->eventLineAdded(index, shown);
+            observers_.notify([&](EventLogObserver& o) { o.eventLineAdded(index, shown); });
             if (print) queuedPrint = printQueue_.put(fileLine);
         }
         if (queuedWrite) mainQueue_.post(kMsgWriteEventLines);
@@ -149,7 +149,7 @@ bool CEventLog::acknowledgeLocked(std::size_t index, std::string& acknowledged) 
     std::string& line = lines_[index];
     if (eventLineState(line) != EventLineState::Unacknowledged) return false;
     line.front() = kAcknowledgedMark;
-    for (EventLogObserver* o : observers_) o->eventLineChanged(index, line);
+    observers_.notify([&](EventLogObserver& o) { o.eventLineChanged(index, line); });
     acknowledged = line;
     return true;
 }
@@ -177,16 +177,15 @@ bool CEventLog::acknowledgeLine(std::size_t index) {
     return true;
 }
 
-std::vector<std::string> CEventLog::attach(EventLogObserver& observer) {
+std::vector<std::string> CEventLog::addObserver(EventLogObserver& observer) {
     std::lock_guard lock(mutex_);
-    if (std::find(observers_.begin(), observers_.end(), &observer) == observers_.end())
-        observers_.push_back(&observer);
+    observers_.add(observer);
     return lines_;
 }
 
-void CEventLog::detach(EventLogObserver& observer) {
-    std::lock_guard lock(mutex_);
-    std::erase(observers_, &observer);
+void CEventLog::removeObserver(EventLogObserver& observer) {
+    // Not under mutex_: a removal from inside a notification, which holds it, must not wait for it.
+    observers_.remove(observer);
 }
 
 }  // namespace kestrune

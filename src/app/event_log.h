@@ -9,8 +9,11 @@
 // the printer), posting 0x418 (and 0x419) to the main thread. Files and the
 // printer are touched only on the main thread, by open/close and the two
 // message handlers writePendingLines and printPendingLines. The list of
-// lines, the selection and the observers sit behind one lock (mutex_); the
-// two queues have their own. A full queue (50 lines waiting) drops the line
+// lines and the selection sit behind one lock (mutex_); the two queues have
+// their own. Observers (several front ends and display items) are told
+// under mutex_, on the thread that changed the list, so that they see the
+// changes in the order of the list; the observer list has its own lock, so
+// an observer may be removed from any thread, also from inside its call. A full queue (50 lines waiting) drops the line
 // from the file or the printer, never from the list.
 
 #include <atomic>
@@ -25,13 +28,14 @@
 #include "app/durable_file.h"
 #include "app/event_printer.h"
 #include "app/event_text.h"
+#include "app/event_log_observer.h"
 #include "platform/message_queue.h"
+#include "platform/observer_list.h"
 #include "platform/status.h"
 
 namespace kestrune {
 
 class Clock;
-class EventLogObserver;
 class MainQueue;
 
 // The run preference "print events".
@@ -106,9 +110,9 @@ class CEventLog {
 
     // Starts telling `observer` about changes and returns the current lines
     // (what a new item fills its list with), both under the lock, so no
-    // change falls between them. The observer must stay alive until detached.
-    std::vector<std::string> attach(EventLogObserver& observer);
-    void detach(EventLogObserver& observer);
+    // change falls between them. The observer must stay alive until removed.
+    std::vector<std::string> addObserver(EventLogObserver& observer);
+    void removeObserver(EventLogObserver& observer);
 
   private:
     bool acknowledgeLocked(std::size_t index, std::string& acknowledged);
@@ -128,10 +132,10 @@ class CEventLog {
     std::string historyPath_;
     std::unique_ptr<EventPrinter> printer_;
 
-    mutable std::mutex mutex_;  // guards lines_, selection_, observers_
+    mutable std::mutex mutex_;  // guards lines_, selection_; held while observers are told
     std::vector<std::string> lines_;
     std::optional<std::size_t> selection_;
-    std::vector<EventLogObserver*> observers_;
+    ObserverList<EventLogObserver> observers_;
 };
 
 }  // namespace kestrune

@@ -1,9 +1,10 @@
 #pragma once
-// What the event log window and the event log display items are told about
-// the list of lines. The calls come under the event log's lock, from the
-// thread that added or acknowledged the line (often a scan thread), in the
-// order the list changed; so an observer must not call back into the event
-// log from them and must hand the change to its own thread to show it.
+// What the event log window, the event log display items and the front ends
+// are told about the list of lines. The calls come under the event log's
+// lock, from the thread that added or acknowledged the line (often a scan
+// thread), in the order the list changed; so an observer must not call back
+// into the event log from them (removing an observer excepted) and must
+// hand the change to its own thread to show it.
 
 #include <cstddef>
 #include <string>

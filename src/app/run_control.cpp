@@ -89,7 +89,21 @@ std::string RunControl::strategyDirectory() const {
 }
 
 void RunControl::changed() {
-    if (observer_ != nullptr) observer_->runStateChanged();
+    observers_.notify([](RunObserver& o) { o.runStateChanged(); });
+}
+
+CommandState RunControl::commandState() const {
+    CommandState state;
+    state.running = running();
+    state.stopping = stopping();
+    state.paused = paused();
+    state.locked = locked();
+    state.viewActive = document_ != nullptr;
+    return state;
+}
+
+bool RunControl::commandEnabled(std::uint64_t command) const {
+    return isCommandEnabled(static_cast<int>(command), commandState());
 }
 
 // ---- start ----

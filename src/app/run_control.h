@@ -16,7 +16,9 @@
 // handleMessage, onTimer, idle). Scan threads read the running, paused and
 // locked flags (LockedFlags) and may call reportText and
 // reportRunErrorText from anywhere; other threads otherwise only post
-// messages. The observer is called on the main thread.
+// messages. The observers (several front ends may watch one run) are told
+// on the main thread, in the order they were added; one may be removed
+// from any thread, also during a notification (see ObserverList).
 
 #include <atomic>
 #include <chrono>
@@ -27,10 +29,12 @@
 #include <thread>
 #include <vector>
 
+#include "app/command_table.h"
 #include "blocks/block_services.h"
 #include "engine/task_services.h"
 #include "platform/main_queue.h"
 #include "platform/message_queue.h"
+#include "platform/observer_list.h"
 #include "platform/status.h"
 #include "taskmodel/locked_flag.h"
 
@@ -131,7 +135,9 @@ class RunControl final : public TaskRunHost, public RunErrorSink {
     void attachDocument(StrategyDocument* document) { document_ = document; }
     StrategyDocument* document() const { return document_; }
 
-    void setObserver(RunObserver* observer) { observer_ = observer; }
+    // The observer must stay alive until removed.
+    void addObserver(RunObserver& observer) { observers_.add(observer); }
+    void removeObserver(RunObserver& observer) { observers_.remove(observer); }
     // What 0x4D2 (close the strategy) and 0x4D3 (exit) finish once the run
     // is idle. Without a handler they do nothing.
     void setCloseHandler(std::function<void()> handler) { closeHandler_ = std::move(handler); }
@@ -163,13 +169,17 @@ class RunControl final : public TaskRunHost, public RunErrorSink {
     // more. True once idle.
     bool stopAndWait(std::chrono::milliseconds limit);
 
-    // ---- enabling rules ----
-    bool canStart() const { return document_ != nullptr && isIdle(); }
-    bool canStop() const { return running() && !stopping() && !locked(); }
-    bool canPause() const { return running() && !paused() && !locked(); }
-    bool canResume() const { return running() && paused() && !locked(); }
-    bool canLock() const { return running() && !locked(); }
-    bool canUnlock() const { return running() && locked(); }
+    // ---- enabling rules (the command table's) ----
+    // The run's part of what the rules look at; a strategy attached counts
+    // as an active view. A front end adds what it shows.
+    CommandState commandState() const;
+    bool commandEnabled(std::uint64_t command) const;
+    bool canStart() const { return commandEnabled(kCmdStart); }
+    bool canStop() const { return commandEnabled(kCmdStop); }
+    bool canPause() const { return commandEnabled(kCmdPause); }
+    bool canResume() const { return commandEnabled(kCmdResume); }
+    bool canLock() const { return commandEnabled(kCmdLock); }
+    bool canUnlock() const { return commandEnabled(kCmdUnlock); }
 
     // ---- main thread: messages, timers, idle ----
     // 0x415, 0x416, 0x417, 0x411, 0x4D0 to 0x4D3, kMsgRunErrorText and the
@@ -235,7 +245,7 @@ class RunControl final : public TaskRunHost, public RunErrorSink {
     RunDisplays& displays_;
     RunScripts& scripts_;
     StrategyDocument* document_ = nullptr;
-    RunObserver* observer_ = nullptr;
+    ObserverList<RunObserver> observers_;
     std::function<void()> closeHandler_;
     std::function<void()> exitHandler_;
     const std::thread::id mainThread_;

@@ -175,7 +175,7 @@ void RunControl::pollPendingStops() {
 // ---- reports ----
 
 void RunControl::announceError(std::string_view text) {
-    if (observer_ != nullptr) observer_->runErrorReported(text);
+    observers_.notify([text](RunObserver& o) { o.runErrorReported(text); });
 }
 
 void RunControl::handleRunError(const MainMessage& message) {

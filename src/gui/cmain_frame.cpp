@@ -93,7 +93,7 @@ CMainFrame::CMainFrame(Application& app, FrameOptions options, QWidget* parent)
     createStatusBar();
     loadRecentFiles();
 
-    app_.runControl().setObserver(this);
+    app_.runControl().addObserver(*this);
     app_.statusBar().setListener([this](int pane, const std::string& text) {
         const QString qtext = QString::fromStdString(text);
         QMetaObject::invokeMethod(
@@ -106,7 +106,7 @@ CMainFrame::CMainFrame(Application& app, FrameOptions options, QWidget* parent)
 
 CMainFrame::~CMainFrame() {
     app_.statusBar().setListener(nullptr);
-    app_.runControl().setObserver(nullptr);
+    app_.runControl().removeObserver(*this);
     closeTaskWindows();
 }
 
@@ -263,12 +263,7 @@ QAction* CMainFrame::commandAction(int id) const {
 }
 
 CommandState CMainFrame::commandState() const {
-    const RunControl& run = app_.runControl();
-    CommandState state;
-    state.running = run.running();
-    state.stopping = run.stopping();
-    state.paused = run.paused();
-    state.locked = run.locked();
+    CommandState state = app_.runControl().commandState();
     QMdiSubWindow* current = mdi_->currentSubWindow();
     if (dynamic_cast<TaskWindow*>(current) != nullptr) state.activeChild = ActiveChild::Task;
     state.viewActive = strategyOpen_ && (state.activeChild != ActiveChild::None || runtime_);

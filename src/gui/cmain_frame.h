@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "app/run_control.h"
-#include "gui/command_table.h"
+#include "app/command_table.h"
 #include "gui/recent_file_list.h"
 
 class QAction;

@@ -5,7 +5,7 @@
 #include <QGridLayout>
 #include <QToolButton>
 
-#include "gui/command_table.h"
+#include "app/command_table.h"
 #include "gui/tool_icon_images.h"
 #include "resources/string_table.h"
 #include "resources/tool_icons.h"

@@ -63,7 +63,7 @@ TEST(AppConcurrencyTest, ProducersOnManyThreadsWhileTheMainThreadDrains) {
     events.setPrintMode(EventPrintMode::AlarmOnly);
     ASSERT_TRUE(events.open(dir.path().string()).ok());
     CountingObserver observer;
-    events.attach(observer);
+    events.addObserver(observer);
 
     RunErrorLog log(queue, clock);
     ASSERT_TRUE(log.start(dir.path().string(), true).ok());
@@ -131,7 +131,7 @@ TEST(AppConcurrencyTest, ProducersOnManyThreadsWhileTheMainThreadDrains) {
     EXPECT_GE(events.lineCount(), std::size_t{kThreads * kEach});
     EXPECT_EQ(observer.added, events.lineCount());
     EXPECT_FALSE(observer.outOfOrder);
-    events.detach(observer);
+    events.removeObserver(observer);
 
     // The working file has exactly the lines its queue accepted, each whole.
     std::vector<std::string> written;

@@ -335,10 +335,10 @@ TEST_F(EventLogTest, ObserversAreFilledOnAttachAndToldOfEveryChange) {
     openLog();
     log_.addEvent(EventKind::Alarm, "before");
     RecordingObserver item;
-    EXPECT_EQ(log_.attach(item), (std::vector<std::string>{"*before"}));
+    EXPECT_EQ(log_.addObserver(item), (std::vector<std::string>{"*before"}));
     log_.addEvent(EventKind::Alarm, "after");
     log_.acknowledgeLine(0);
-    log_.detach(item);
+    log_.removeObserver(item);
     log_.addEvent(EventKind::Note, "unseen");
     EXPECT_EQ(item.calls, (std::vector<std::string>{"add 1 *after", "change 0 -before",
                                                     "add 2 -before acknowledged 10:00:00"}));

@@ -5,7 +5,9 @@
 
 #include <thread>
 
+#include "app/event_log_observer.h"
 #include "app/network_notice.h"
+#include "engine/main_window_commands.h"
 #include "app/run_error_report.h"
 #include "app/status_bar_state.h"
 #include "resources/message_ids.h"
@@ -22,6 +24,24 @@ class RecordingObserver final : public RunObserver {
     std::vector<std::string> errors;
 };
 
+// A front end that watches both run control and the event log.
+class FrontEnd final : public RunObserver, public EventLogObserver {
+  public:
+    void runStateChanged() override { ++stateChanges; }
+    void runErrorReported(std::string_view text) override { errors.emplace_back(text); }
+    void eventLineAdded(std::size_t, std::string_view line) override {
+        std::lock_guard lock(mutex);
+        events.emplace_back(line);
+    }
+    void eventLineChanged(std::size_t, std::string_view) override {}
+    void eventLinesReplaced(const std::vector<std::string>&) override {}
+
+    int stateChanges = 0;
+    std::vector<std::string> errors;
+    std::mutex mutex;
+    std::vector<std::string> events;
+};
+
 class Station final : public NetworkNoticeSubject {
   public:
     std::string remoteNodeName() const override { return "LINE2"; }
@@ -32,10 +52,10 @@ class Station final : public NetworkNoticeSubject {
 class RunReportsTest : public RunFixture {
   protected:
     RunReportsTest() : probe(addProbe()) {
-        control().setObserver(&observer);
+        control().addObserver(observer);
         EXPECT_EQ(control().start(), kOk);
     }
-    ~RunReportsTest() override { control().setObserver(nullptr); }
+    ~RunReportsTest() override { control().removeObserver(observer); }
 
     void post(MessageId id, std::uint64_t w, std::int64_t l) {
         app->mainQueue().post(id, w, l);
@@ -131,6 +151,48 @@ TEST_F(RunReportsTest, TheObserverHearsOfEveryStateChange) {
     control().stop();
     ASSERT_TRUE(stopCompletes());
     EXPECT_EQ(observer.stateChanges - before, 4);  // paused, resumed, stopping, stopped
+}
+
+TEST_F(RunReportsTest, TwoFrontEndsWatchTheSameRunAndOneMayLeaveMidRun) {
+    FrontEnd desktop, headless;
+    for (FrontEnd* f : {&desktop, &headless}) {
+        control().addObserver(*f);
+        app->eventLog().addObserver(*f);
+    }
+    post(kMsgRunErrorReport, kMsgDivisionByZero, toParam(static_cast<const Node*>(&probe)));
+    control().pause();
+    app->eventLog().addEvent(EventKind::StrategyStarted, "second.ksv");
+    EXPECT_EQ(desktop.errors, observer.errors);
+    EXPECT_EQ(headless.errors, observer.errors);
+    EXPECT_EQ(desktop.stateChanges, 1);
+    EXPECT_EQ(headless.stateChanges, 1);
+    EXPECT_EQ(desktop.events.size(), 1u);
+    EXPECT_EQ(headless.events, desktop.events);
+
+    control().removeObserver(headless);
+    app->eventLog().removeObserver(headless);
+    control().resume();
+    control().stop();
+    ASSERT_TRUE(stopCompletes());
+    EXPECT_EQ(desktop.stateChanges, 4);  // paused, resumed, stopping, stopped
+    EXPECT_EQ(headless.stateChanges, 1);
+    EXPECT_EQ(desktop.events.size(), 2u) << "the stop event";
+    EXPECT_EQ(headless.events.size(), 1u);
+    control().removeObserver(desktop);
+    app->eventLog().removeObserver(desktop);
+}
+
+TEST_F(RunReportsTest, RunControlRefusesByTheCommandTable) {
+    EXPECT_FALSE(control().commandEnabled(kCmdStart));
+    EXPECT_EQ(control().commandState().running, true);
+    post(kMsgCommand, kCmdStart, 0);
+    EXPECT_TRUE(control().running());
+    post(kMsgCommand, kCmdResume, 0);
+    EXPECT_FALSE(control().paused());
+    post(kMsgCommand, kCmdPause, 0);
+    EXPECT_TRUE(control().paused());
+    EXPECT_TRUE(control().commandEnabled(kCmdResume));
+    EXPECT_FALSE(control().commandEnabled(kCmdPause));
 }
 
 }  // namespace

@@ -23,13 +23,13 @@ constexpr std::chrono::seconds kWatchInterval{1};
 HeadlessRun::HeadlessRun(Application& app, const RunOptions& options, std::ostream& out,
                          const std::atomic<int>& stopSignal)
     : app_(app), options_(options), out_(out), stopSignal_(stopSignal) {
-    app_.runControl().setObserver(this);
-    app_.eventLog().attach(*this);
+    app_.runControl().addObserver(*this);
+    app_.eventLog().addObserver(*this);
 }
 
 HeadlessRun::~HeadlessRun() {
-    app_.eventLog().detach(*this);
-    app_.runControl().setObserver(nullptr);
+    app_.eventLog().removeObserver(*this);
+    app_.runControl().removeObserver(*this);
 }
 
 int HeadlessRun::run() {

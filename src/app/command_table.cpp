@@ -1,4 +1,4 @@
-#include "gui/command_table.h"
+#include "app/command_table.h"
 
 #include <array>
 

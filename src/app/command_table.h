@@ -1,7 +1,10 @@
 #pragma once
 // The main frame's commands as data: id, menu, menu text, tooltip and the
 // rule that enables it. The rules are pure functions of the run state and of
-// what the main frame shows, so that they are checked without a window.
+// what a front end shows, so that they are checked without a window. There
+// is one copy: the desktop program enables its menus by it, run control
+// refuses by it a run command that is not enabled (Start while running),
+// and a headless or web front end offers what it allows.
 // A command whose module is not built yet stays in its menu, disabled.
 
 #include <cstdint>
