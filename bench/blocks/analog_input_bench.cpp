@@ -21,8 +21,9 @@
 #include "bench_support.h"
 #include "blocks/block_services.h"
 #include "blocks/io/analog_input_block.h"
+#include "components/driver/device_list_driver.h"
 #include "components/driver/sim_clock.h"
-#include "components/driver/sim_device_driver.h"
+#include "components/driver/standard_device_types.h"
 #include "components/tagdb/tag_database.h"
 #include "taskmodel/object_registry.h"
 #include "taskmodel/task_graph.h"
@@ -45,7 +46,7 @@ std::filesystem::path benchDeviceList() {
 struct AiStrategy {
     std::filesystem::path list = benchDeviceList();
     std::shared_ptr<ManualSimClock> clock = std::make_shared<ManualSimClock>();
-    SimDeviceDriver driver{list, clock};
+    DeviceListDriver driver{list, standardDeviceTypes(clock)};
     BlockServices services{&driver, nullptr, nullptr, nullptr, nullptr};
     bench::BenchView view;
     TagDatabase tags;

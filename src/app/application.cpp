@@ -12,6 +12,7 @@
 #include "app/timer_service.h"
 #include "blocks/register_all_blocks.h"
 #include "components/driver/device_driver.h"
+#include "components/driver/device_list.h"
 #include "components/opc/opc_client.h"
 #include "components/tagdb/tag_database.h"
 #include "document/document_commands.h"
@@ -19,6 +20,7 @@
 #include "engine/scheduler.h"
 #include "platform/clock.h"
 #include "platform/periodic_timer.h"
+#include "platform/system_directory.h"
 #include "platform/user_interface.h"
 #include "resources/message_box.h"
 #include "resources/message_ids.h"
@@ -30,6 +32,10 @@ constexpr std::chrono::seconds kExitStopLimit{30};
 
 std::filesystem::path settingsPathOf(const ApplicationOptions& options) {
     return options.settingsFile.empty() ? ProfileFile::settingsFile().path() : options.settingsFile;
+}
+
+std::filesystem::path deviceListPathOf(const ApplicationOptions& options) {
+    return options.deviceListFile.empty() ? systemDirectory() / kDeviceListFileName : options.deviceListFile;
 }
 
 }  // namespace
@@ -100,11 +106,10 @@ Status Application::createProcessObjects() {
     settings_ = readSettings(settingsFile_);
     scheduler_->setSettings(SchedulerSettings::fromSettings(settings_));
     if (const Code code = createVirtualTask(*tags_); code != kOk) return code;
-    driver_ = makeDeviceDriver(options_.driverKind);
+    driver_ = makeDeviceDriver(deviceListPathOf(options_));
     opc_ = makeOpcClient(options_.opcKind);
-    if (driver_ == nullptr || opc_ == nullptr) {
-        const std::string which = driver_ == nullptr ? "device driver \"" + options_.driverKind + "\""
-                                                     : "OPC client \"" + options_.opcKind + "\"";
+    if (opc_ == nullptr) {
+        const std::string which = "OPC client \"" + options_.opcKind + "\"";
         showMessageBox(ui_, kMsgGenericError, {": unknown " + which}, MessageIcon::Error);
         return {kMsgGenericError, "unknown " + which};
     }

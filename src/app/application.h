@@ -84,7 +84,8 @@ struct ApplicationOptions {
     TimerService* timers = nullptr;
     // How free disk space is measured (statvfs when empty).
     std::function<std::optional<std::uint64_t>(const std::string& directory)> diskProbe;
-    std::string driverKind = "sim";
+    // The device list: "devices.ini" in the system directory when empty.
+    std::filesystem::path deviceListFile;
     std::string opcKind = "sim";
     // registerAllBlockKinds when empty. Tests register kinds of their own.
     KindRegistration registerKinds;

@@ -7,6 +7,7 @@
 #include "app/application.h"
 #include "app/event_log.h"
 #include "app/system_info.h"
+#include "components/driver/device_driver.h"
 #include "components/tagdb/tag_database.h"
 #include "document/document_commands.h"
 #include "document/strategy_document.h"
@@ -48,6 +49,7 @@ class ApplicationTest : public ::testing::Test {
         ApplicationOptions options;
         options.ui = &ui;
         options.settingsFile = dir / "Kestrune.INI";
+        options.deviceListFile = dir / "devices.ini";
         options.eventLogDirectory = dir.path().string();
         options.ticks = &ticks;
         options.scriptEngine = &engine;
@@ -71,7 +73,9 @@ TEST_F(ApplicationTest, StartUpMakesTheFixedTagsAndExitRemovesThem) {
     ASSERT_TRUE(app->initialize().ok());
     EXPECT_EQ(systemInfo(app->tags()), kSystemInfoStarted);
     EXPECT_NE(app->tags().GetTaskRecordPtr(kVirtualTaskName), nullptr);
-    EXPECT_NE(app->driver(), nullptr);
+    ASSERT_NE(app->driver(), nullptr);
+    EXPECT_EQ(app->driver()->deviceList().size(), 2u);  // the default list, written where it was told
+    EXPECT_TRUE(std::filesystem::exists(dir / "devices.ini"));
     EXPECT_NE(app->opc(), nullptr);
     ASSERT_NE(app->document(), nullptr);
     EXPECT_EQ(app->document()->taskCount(), 1u);

@@ -5,9 +5,10 @@
 #include "app/disk_space.h"
 #include "app/run_error_log.h"
 #include "app_fakes.h"
+#include "components/driver/device_list_driver.h"
 #include "components/driver/driver_codes.h"
 #include "components/driver/sim_clock.h"
-#include "components/driver/sim_device_driver.h"
+#include "components/driver/standard_device_types.h"
 #include "components/opc/opc_codes.h"
 #include "platform/clock.h"
 #include "platform/temp_dir.h"
@@ -43,7 +44,7 @@ class RunErrorReportTest : public ::testing::Test {
     TempDir dir_;
     MainQueue queue_;
     ManualClock clock_;
-    SimDeviceDriver driver_{dir_ / "devices.txt", std::make_shared<SteadySimClock>()};
+    DeviceListDriver driver_{dir_ / "devices.txt", standardDeviceTypes(std::make_shared<SteadySimClock>())};
     FakeOpcClient opc_;
     RecordingPanes panes_;
     CountingBeeper beeper_;

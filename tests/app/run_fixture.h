@@ -82,6 +82,7 @@ class RunFixture : public ::testing::Test {
         ApplicationOptions options;
         options.ui = &ui;
         options.settingsFile = dir / "Kestrune.INI";
+        options.deviceListFile = dir / "devices.ini";
         options.eventLogDirectory = dir.path().string();
         options.clock = &clock;
         options.ticks = &ticks;

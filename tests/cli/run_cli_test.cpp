@@ -119,6 +119,7 @@ class RunCliTest : public ::testing::Test {
         ApplicationOptions options;
         options.ui = &ui;
         options.settingsFile = dir / "builder.INI";
+        options.deviceListFile = dir / "builder-devices.ini";
         options.eventLogDirectory.reset();
         options.ticks = &ticks;
         Application app(std::move(options));

@@ -18,8 +18,9 @@
 #include "blocks/register_all_blocks.h"
 #include "cli/ksv/ksv_commands.h"
 #include "cli/ksv_fixture.h"
+#include "components/driver/device_list_driver.h"
 #include "components/driver/sim_clock.h"
-#include "components/driver/sim_device_driver.h"
+#include "components/driver/standard_device_types.h"
 #include "components/tagdb/tag_database.h"
 #include "document/strategy_document.h"
 #include "document/strategy_file.h"
@@ -125,7 +126,7 @@ class DemoRunTest : public ::testing::Test {
 
     TempDir dir;
     std::shared_ptr<ManualSimClock> clock = std::make_shared<ManualSimClock>();
-    SimDeviceDriver driver{dir / "devices.ini", clock};
+    DeviceListDriver driver{dir / "devices.ini", standardDeviceTypes(clock)};
     MainQueue queue;
     ManualTickSource ticks;
     Scheduler scheduler{ticks, SystemClock::instance(), queue};

@@ -1,7 +1,9 @@
 #include "components/driver/device_driver.h"
 
+#include "components/driver/device_list_driver.h"
 #include "components/driver/driver_codes.h"
-#include "components/driver/sim_device_driver.h"
+#include "components/driver/sim_clock.h"
+#include "components/driver/standard_device_types.h"
 #include "platform/user_interface.h"
 
 namespace kestrune {
@@ -55,9 +57,9 @@ int DeviceDriver::checkErrorCode(Code code) {
     return isDriverCode(code) ? 1 : 0;
 }
 
-std::unique_ptr<DeviceDriver> makeDeviceDriver(std::string_view kind) {
-    if (kind.empty() || kind == "sim") return std::make_unique<SimDeviceDriver>();
-    return nullptr;
+std::unique_ptr<DeviceDriver> makeDeviceDriver(const std::filesystem::path& deviceListPath) {
+    return std::make_unique<DeviceListDriver>(deviceListPath,
+                                              standardDeviceTypes(std::make_shared<SteadySimClock>()));
 }
 
 }  // namespace kestrune

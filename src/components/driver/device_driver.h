@@ -4,14 +4,15 @@
 // operation (deviceOpen is the open call, maiVoltageIn the multi-channel
 // analog read and so on) and returns 0 or a code of driver_codes.h.
 //
-// The backend behind it is chosen by name with makeDeviceDriver: "sim" (the
-// simulated boards of the device list, the default); further backends plug in
-// here without a block noticing.
+// Behind it sit the devices of the device list, one object per entry, of
+// whatever types the list names (DeviceListDriver); a block never knows which
+// type answers it.
 //
 // Every method may be called from several task threads at once.
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <span>
 #include <string>
@@ -99,7 +100,9 @@ class DeviceDriver {
     std::atomic<UserInterface*> ui_{nullptr};
 };
 
-// The backend named `kind` ("sim", the default). Null for an unknown name.
-std::unique_ptr<DeviceDriver> makeDeviceDriver(std::string_view kind = "sim");
+// The driver over the device list at `deviceListPath` (written with the
+// default devices when missing), with every device type the program offers,
+// the simulated ones on the steady clock.
+std::unique_ptr<DeviceDriver> makeDeviceDriver(const std::filesystem::path& deviceListPath);
 
 }  // namespace kestrune

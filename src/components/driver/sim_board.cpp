@@ -41,12 +41,23 @@ const std::vector<GainRange>& simGainList() {
     return gains;
 }
 
-SimBoard::SimBoard(const DeviceEntry& e, std::shared_ptr<const SimClock> clock)
-    : SimDevice(e, std::move(clock)),
-      ao_(e.aoCount, 0.0f),
-      latches_(e.ports.size(), 0),
-      counters_(e.counters),
-      alarms_(e.alarmCount) {
+Status SimBoard::fromSection(const DeviceSection& section, std::shared_ptr<const SimClock> clock,
+                             std::shared_ptr<Device>& out) {
+    BoardSettings settings;
+    if (Status st = parseBoardSettings(section, settings); !st.ok()) return st;
+    out = std::make_shared<SimBoard>(section, std::move(settings), std::move(clock));
+    return {};
+}
+
+SimBoard::SimBoard(DeviceSection section, BoardSettings settings, std::shared_ptr<const SimClock> clock)
+    : Device(std::move(section)),
+      settings_(std::move(settings)),
+      clock_(std::move(clock)),
+      ao_(settings_.aoCount, 0.0f),
+      latches_(settings_.ports.size(), 0),
+      counters_(settings_.counters),
+      alarms_(settings_.alarmCount) {
+    const BoardSettings& e = settings_;
     const double t = now();
     for (std::size_t i = 0; i < e.ai.size(); ++i) {
         signals_.emplace_back(e.ai[i]);
@@ -57,13 +68,13 @@ SimBoard::SimBoard(const DeviceEntry& e, std::shared_ptr<const SimClock> clock)
     for (std::uint16_t c = 0; c < e.aoCount; ++c) {
         ao_[c] = std::clamp(0.0f, e.aoLow, e.aoHigh);
         for (auto& [chan, plant] : plants_)
-            if (entry().ai[chan].aoChannel == c) plant.setInput(t, ao_[c]);
+            if (settings_.ai[chan].aoChannel == c) plant.setInput(t, ao_[c]);
     }
 }
 
 std::size_t SimBoard::aiChannels() const {
-    const std::size_t n = entry().ai.size();
-    return entry().inputMode == kInputModeDifferential ? n / 2 : n;
+    const std::size_t n = settings_.ai.size();
+    return settings_.inputMode == kInputModeDifferential ? n / 2 : n;
 }
 
 const GainRange* SimBoard::gain(std::uint16_t code) const {
@@ -78,9 +89,9 @@ double SimBoard::channelValue(std::size_t chan, double t) {
 }
 
 Code SimBoard::getFeatures(DeviceFeatures& f) {
-    const DeviceEntry& e = entry();
+    const BoardSettings& e = settings_;
     f = DeviceFeatures{};
-    f.boardName = e.description;
+    f.boardName = description();
     f.aiSingleEndedChannels = static_cast<std::uint16_t>(e.ai.size());
     f.aiDifferentialChannels = static_cast<std::uint16_t>(e.ai.size() / 2);
     f.aoChannels = e.aoCount;
@@ -100,15 +111,15 @@ Code SimBoard::getFeatures(DeviceFeatures& f) {
 
 Code SimBoard::aiGetConfig(AiConfig& c) {
     c = AiConfig{};
-    c.inputMode = entry().inputMode;
-    c.cjcChannel = entry().cjcChannel;
-    c.channels = entry().expansion;
+    c.inputMode = settings_.inputMode;
+    c.cjcChannel = settings_.cjcChannel;
+    c.channels = settings_.expansion;
     return kOk;
 }
 
 Code SimBoard::dioGetConfig(DioConfig& c) {
     c.ports.clear();
-    for (const auto& p : entry().ports) c.ports.push_back(p.mode);
+    for (const auto& p : settings_.ports) c.ports.push_back(p.mode);
     return kOk;
 }
 
@@ -149,7 +160,7 @@ Code SimBoard::maiVoltageInExp(const PT_MAIVoltageInExp& p) {
     if (p.MuxArray.size() < p.NumChan || p.ChanArray.size() < p.NumChan)
         return err(DriverError::BufferTooSmall);
     for (std::size_t i = 0; i < p.NumChan; ++i) {
-        const AiChannelConfig& x = entry().expansion[p.ChanArray[i] % kAiConfigEntries];
+        const AiChannelConfig& x = settings_.expansion[p.ChanArray[i] % kAiConfigEntries];
         if (x.boardType == 0) continue;
         const std::uint16_t mux = p.MuxArray[i];
         const unsigned expChan = x.boardType == kMuxBoardWithIds ? (mux & 0xF) : mux;
@@ -178,12 +189,12 @@ Code SimBoard::tcMuxRead(const PT_TCMuxRead& p) {
 Code SimBoard::aoVoltageOut(const PT_AOVoltageOut& p) {
     if (p.chan >= ao_.size()) return err(DriverError::InvalidChannel);
     if (!std::isfinite(p.OutputValue)) return err(DriverError::InvalidParameter);
-    const float v = std::clamp(p.OutputValue, entry().aoLow, entry().aoHigh);
+    const float v = std::clamp(p.OutputValue, settings_.aoLow, settings_.aoHigh);
     std::lock_guard lock(mutex_);
     const double t = now();
     ao_[p.chan] = v;
     for (auto& [chan, plant] : plants_)
-        if (entry().ai[chan].aoChannel == p.chan) plant.setInput(t, v);
+        if (settings_.ai[chan].aoChannel == p.chan) plant.setInput(t, v);
     return kOk;
 }
 
@@ -195,7 +206,7 @@ float SimBoard::aoValue(std::uint16_t chan) {
 Code SimBoard::dioReadPortByte(const PT_DioReadPortByte& p) {
     if (!p.value) return err(DriverError::InvalidParameter);
     if (p.port >= latches_.size()) return err(DriverError::InvalidPort);
-    const PortSpec& spec = entry().ports[p.port];
+    const PortSpec& spec = settings_.ports[p.port];
     std::lock_guard lock(mutex_);
     switch (spec.mode) {
         case kPortInput:
@@ -213,7 +224,7 @@ Code SimBoard::dioReadPortByte(const PT_DioReadPortByte& p) {
 
 Code SimBoard::dioWritePortByte(const PT_DioWritePortByte& p) {
     if (p.port >= latches_.size()) return err(DriverError::InvalidPort);
-    if (entry().ports[p.port].mode == kPortInput) return err(DriverError::PortNotWritable);
+    if (settings_.ports[p.port].mode == kPortInput) return err(DriverError::PortNotWritable);
     std::lock_guard lock(mutex_);
     std::uint8_t& latch = latches_[p.port];
     latch = static_cast<std::uint8_t>((latch & ~p.mask) | (p.state & p.mask));

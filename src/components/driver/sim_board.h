@@ -9,19 +9,27 @@
 #include <mutex>
 #include <vector>
 
+#include "components/driver/device.h"
 #include "components/driver/first_order_plant.h"
 #include "components/driver/signal_source.h"
+#include "components/driver/sim_board_settings.h"
+#include "components/driver/sim_clock.h"
 #include "components/driver/sim_counters.h"
-#include "components/driver/sim_device.h"
 
 namespace kestrune {
 
 // The gain list every simulated board offers: codes 0..4.
 const std::vector<GainRange>& simGainList();
 
-class SimBoard final : public SimDevice {
+class SimBoard final : public Device {
   public:
-    SimBoard(const DeviceEntry& entry, std::shared_ptr<const SimClock> clock);
+    SimBoard(DeviceSection section, BoardSettings settings, std::shared_ptr<const SimClock> clock);
+
+    // The parser of the device type "board".
+    static Status fromSection(const DeviceSection& section, std::shared_ptr<const SimClock> clock,
+                              std::shared_ptr<Device>& out);
+
+    const BoardSettings& settings() const { return settings_; }
 
     Code getFeatures(DeviceFeatures& f) override;
     Code aiGetConfig(AiConfig& c) override;
@@ -59,12 +67,15 @@ class SimBoard final : public SimDevice {
         bool highState = false;
     };
 
+    double now() const { return clock_->seconds(); }
     std::size_t aiChannels() const;  // by the configured input mode
     const GainRange* gain(std::uint16_t code) const;
     double channelValue(std::size_t chan, double t);  // the board's lock held
     Code readChannels(std::uint16_t count, std::span<const std::uint16_t> chans, std::uint16_t first,
                       std::span<const std::uint16_t> gains, std::span<float> out);
 
+    const BoardSettings settings_;
+    const std::shared_ptr<const SimClock> clock_;
     std::mutex mutex_;
     std::vector<SignalGenerator> signals_;
     std::map<std::size_t, FirstOrderPlant> plants_;  // analog input channel -> its plant

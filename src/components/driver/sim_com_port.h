@@ -5,17 +5,34 @@
 // what an instrument would send within the wait time is already there.
 
 #include <deque>
+#include <memory>
 #include <mutex>
+#include <string>
 
-#include "components/driver/sim_device.h"
+#include "components/driver/device.h"
 
 namespace kestrune {
 
 inline constexpr std::size_t kComReceiveCapacity = 4096;
 
-class SimComPort final : public SimDevice {
+enum class ComMode { Loopback, Reply, Silent };
+
+struct ComPortSettings {
+    ComMode mode = ComMode::Loopback;
+    std::string reply;
+};
+
+// Reads the COM port keys of `section` (mode, reply); a fault names its line.
+Status parseComPortSettings(const DeviceSection& section, ComPortSettings& out);
+
+class SimComPort final : public Device {
   public:
-    SimComPort(const DeviceEntry& entry, std::shared_ptr<const SimClock> clock);
+    SimComPort(DeviceSection section, ComPortSettings settings);
+
+    // The parser of the device type "com".
+    static Status fromSection(const DeviceSection& section, std::shared_ptr<Device>& out);
+
+    const ComPortSettings& settings() const { return settings_; }
 
     Code comRead(std::span<char> buffer, std::uint32_t size, std::uint32_t waitMs, std::uint16_t finalChar,
                  std::uint32_t& count) override;
@@ -23,6 +40,7 @@ class SimComPort final : public SimDevice {
     Code comEscape(std::int32_t escape) override;
 
   private:
+    const ComPortSettings settings_;
     std::mutex mutex_;
     std::deque<char> received_;
     bool discardNextAnswer_ = false;

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "components/driver/device_list.h"
 #include "components/driver/driver_params.h"
+#include "components/driver/sim_board_settings.h"
 #include "platform/status.h"
 
 namespace kestrune {

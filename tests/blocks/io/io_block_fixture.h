@@ -18,8 +18,9 @@
 #include "blocks/dde_service.h"
 #include "blocks/display_binding.h"
 #include "blocks/io/register_io_blocks.h"
+#include "components/driver/device_list_driver.h"
 #include "components/driver/sim_board.h"
-#include "components/driver/sim_device_driver.h"
+#include "components/driver/standard_device_types.h"
 #include "components/opc/sim_opc_client.h"
 #include "components/tagdb/tag_database.h"
 #include "platform/main_queue.h"
@@ -156,7 +157,7 @@ class IoBlockTest : public ::testing::Test {
     IoBlockTest()
         : dir(freshDirectory()),
           clock(std::make_shared<ManualSimClock>()),
-          driver(dir / "devices.ini", clock),
+          driver(dir / "devices.ini", standardDeviceTypes(clock)),
           opc(clock) {
         EXPECT_TRUE(driver.loadStatus().ok()) << driver.loadStatus().context;
         driver.setUserInterface(&ui);
@@ -302,7 +303,7 @@ class IoBlockTest : public ::testing::Test {
     TaskView view;
     TagDatabase tags;
     std::shared_ptr<ManualSimClock> clock;
-    SimDeviceDriver driver;
+    DeviceListDriver driver;
     SimOpcClient opc;
     FakeDdeService dde;
     MainQueue mainQueue;

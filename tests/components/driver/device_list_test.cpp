@@ -2,15 +2,37 @@
 
 #include <gtest/gtest.h>
 
+#include "components/driver/device_list_driver.h"
 #include "components/driver/driver_codes.h"
-#include "components/driver/sim_device_driver.h"
+#include "components/driver/sim_board.h"
+#include "components/driver/sim_com_port.h"
+#include "components/driver/standard_device_types.h"
 #include "driver_test_support.h"
-#include "platform/system_directory.h"
+#include "platform/temp_dir.h"
 
 namespace kestrune {
 namespace {
 
 using testing::TempHome;
+
+const DeviceTypes& types() {
+    static const DeviceTypes standard = standardDeviceTypes(std::make_shared<ManualSimClock>());
+    return standard;
+}
+
+Status parseDeviceList(std::string_view text, DeviceList& out) {
+    return kestrune::parseDeviceList(text, types(), out);
+}
+
+const BoardSettings* boardAt(const DeviceList& list, std::int32_t number) {
+    const auto* board = dynamic_cast<const SimBoard*>(list.find(number));
+    return board == nullptr ? nullptr : &board->settings();
+}
+
+const ComPortSettings* comAt(const DeviceList& list, std::int32_t number) {
+    const auto* com = dynamic_cast<const SimComPort*>(list.find(number));
+    return com == nullptr ? nullptr : &com->settings();
+}
 
 // The error context of a list that must fail, e.g. "line 4: unknown key 'x'".
 std::string failure(const std::string& text) {
@@ -24,9 +46,8 @@ TEST(DeviceList, DefaultListDescribesTheBoardAndTheComPort) {
     DeviceList list;
     ASSERT_TRUE(parseDeviceList(defaultDeviceListText(), list).ok());
     ASSERT_EQ(list.devices.size(), 2u);
-    const DeviceEntry* board = list.find(0);
+    const BoardSettings* board = boardAt(list, 0);
     ASSERT_NE(board, nullptr);
-    EXPECT_EQ(board->type, DeviceType::Board);
     ASSERT_EQ(board->ai.size(), 8u);
     EXPECT_EQ(board->ai[0].kind, SignalKind::Plant);
     EXPECT_EQ(board->ai[0].aoChannel, 0);
@@ -43,10 +64,8 @@ TEST(DeviceList, DefaultListDescribesTheBoardAndTheComPort) {
     EXPECT_EQ(board->counters.size(), 2u);
     EXPECT_EQ(board->thermocouples.count(7), 1u);
     EXPECT_EQ(board->alarmCount, 2);
-    const DeviceEntry* com = list.find(1);
-    ASSERT_NE(com, nullptr);
-    EXPECT_EQ(com->type, DeviceType::ComPort);
-    EXPECT_EQ(com->description.substr(0, 3), "COM");
+    ASSERT_NE(comAt(list, 1), nullptr);
+    EXPECT_EQ(list.find(1)->description().substr(0, 3), "COM");
     EXPECT_EQ(list.find(2), nullptr);
 }
 
@@ -58,19 +77,21 @@ TEST(DeviceList, ChannelLinesMayPrecedeTheirCountsAndCommentsAreSkipped) {
         list);
     ASSERT_TRUE(st.ok()) << st.context;
     ASSERT_EQ(list.devices.size(), 1u);
-    EXPECT_EQ(list.devices[0].number, 3);
-    EXPECT_EQ(list.devices[0].description, "Rig with = sign");
-    EXPECT_EQ(list.devices[0].ai[0].kind, SignalKind::Constant);
-    EXPECT_EQ(list.devices[0].ai[1].kind, SignalKind::Plant);
+    EXPECT_EQ(list.devices[0]->number(), 3);
+    EXPECT_EQ(list.devices[0]->description(), "Rig with = sign");
+    ASSERT_NE(boardAt(list, 3), nullptr);
+    EXPECT_EQ(boardAt(list, 3)->ai[0].kind, SignalKind::Constant);
+    EXPECT_EQ(boardAt(list, 3)->ai[1].kind, SignalKind::Plant);
 }
 
 TEST(DeviceList, ComPortReplyUnderstandsEscapes) {
     DeviceList list;
     ASSERT_TRUE(
         parseDeviceList("[device 0]\ntype = com\nmode = reply\nreply = 12.5,OK\\r\\x41\n", list).ok());
-    EXPECT_EQ(list.devices[0].comMode, ComMode::Reply);
-    EXPECT_EQ(list.devices[0].reply, "12.5,OK\rA");
-    EXPECT_EQ(list.devices[0].description, "COM port 0");
+    ASSERT_NE(comAt(list, 0), nullptr);
+    EXPECT_EQ(comAt(list, 0)->mode, ComMode::Reply);
+    EXPECT_EQ(comAt(list, 0)->reply, "12.5,OK\rA");
+    EXPECT_EQ(list.devices[0]->description(), "COM port 0");
 }
 
 TEST(DeviceList, EveryFaultNamesItsLine) {
@@ -111,7 +132,7 @@ TEST(DeviceList, AFailedParseLeavesTheListAlone) {
     ASSERT_TRUE(parseDeviceList("[device 4]\n", list).ok());
     EXPECT_FALSE(parseDeviceList("[device 0]\nnope = 1\n", list).ok());
     ASSERT_EQ(list.devices.size(), 1u);
-    EXPECT_EQ(list.devices[0].number, 4);
+    EXPECT_EQ(list.devices[0]->number(), 4);
 }
 
 TEST(DeviceList, BinaryGarbageIsRefusedWithoutHarm) {
@@ -123,27 +144,27 @@ TEST(DeviceList, BinaryGarbageIsRefusedWithoutHarm) {
         parseDeviceList("[device 0]\nai.count = 1\nai.0 = " + junk.substr(0, 300) + "\n", list).ok());
 }
 
-TEST(DeviceList, MissingFileIsCreatedWithTheDefaultDevices) {
+TEST(DeviceList, MissingFileIsCreatedWithTheDefaultDevicesWhereTheCallerSays) {
+    // The system directory is a place of its own, which the driver must not touch.
     TempHome home;
-    const auto path = systemDirectory() / kDeviceListFileName;
-    ASSERT_EQ(path.parent_path(), home.dir());
-    ASSERT_FALSE(std::filesystem::exists(path));
+    const testing_support::TempDir elsewhere;
+    const auto path = elsewhere / "plant" / kDeviceListFileName;
     DeviceList list;
-    ASSERT_TRUE(loadDeviceList(path, list).ok());
+    ASSERT_TRUE(loadDeviceList(path, types(), list).ok());
     EXPECT_TRUE(std::filesystem::exists(path));
     EXPECT_EQ(list.devices.size(), 2u);
 
-    // The driver made by the factory reads the same file from the system directory.
-    auto driver = makeDeviceDriver();
-    ASSERT_NE(driver, nullptr);
+    std::filesystem::remove(path);
+    auto driver = makeDeviceDriver(path);
     EXPECT_EQ(driver->deviceList().size(), 2u);
-    EXPECT_EQ(makeDeviceDriver("modbus-someday"), nullptr);
+    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_TRUE(std::filesystem::is_empty(home.dir()));
 }
 
 TEST(DeviceList, DriverWithABadFileRefusesToOpenAndSaysWhere) {
     TempHome home;
     const auto path = home.write(kDeviceListFileName, "[device 0]\nai.count = 2\nai.1 = sinus\n");
-    SimDeviceDriver driver(path, std::make_shared<ManualSimClock>());
+    DeviceListDriver driver(path, types());
     EXPECT_EQ(driver.loadStatus().code, driverCode(DriverError::DeviceListInvalid));
     DeviceHandle h = 99;
     std::string description;

@@ -7,8 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include "components/driver/device_list_driver.h"
 #include "components/driver/driver_codes.h"
-#include "components/driver/sim_device_driver.h"
+#include "components/driver/standard_device_types.h"
 #include "driver_test_support.h"
 
 namespace kestrune {
@@ -32,13 +33,13 @@ class DriverApiTest : public ::testing::Test {
   protected:
     void SetUp() override {
         path_ = home_.write("devices.ini", kList);
-        driver_ = std::make_unique<SimDeviceDriver>(path_, clock_);
+        driver_ = std::make_unique<DeviceListDriver>(path_, standardDeviceTypes(clock_));
     }
 
     testing::TempHome home_;
     std::filesystem::path path_;
     std::shared_ptr<ManualSimClock> clock_ = std::make_shared<ManualSimClock>();
-    std::unique_ptr<SimDeviceDriver> driver_;
+    std::unique_ptr<DeviceListDriver> driver_;
 };
 
 TEST_F(DriverApiTest, OpeningAMissingDeviceFailsWithTheResetCode) {

@@ -1,4 +1,4 @@
-#include "components/driver/sim_device_driver.h"
+#include "components/driver/device_list_driver.h"
 
 #include <array>
 #include <cmath>
@@ -8,6 +8,7 @@
 #include "components/driver/driver_codes.h"
 #include "components/driver/sim_board.h"
 #include "components/driver/sim_com_port.h"
+#include "components/driver/standard_device_types.h"
 #include "driver_test_support.h"
 
 namespace kestrune {
@@ -60,7 +61,7 @@ class SimDriverTest : public ::testing::Test {
   protected:
     void SetUp() override {
         path_ = home_.write("devices.ini", kTestList);
-        driver_ = std::make_unique<SimDeviceDriver>(path_, clock_);
+        driver_ = std::make_unique<DeviceListDriver>(path_, standardDeviceTypes(clock_));
         ASSERT_TRUE(driver_->loadStatus().ok()) << driver_->loadStatus().context;
         board_ = open(0);
     }
@@ -96,7 +97,7 @@ class SimDriverTest : public ::testing::Test {
     testing::TempHome home_;
     std::filesystem::path path_;
     std::shared_ptr<ManualSimClock> clock_ = std::make_shared<ManualSimClock>();
-    std::unique_ptr<SimDeviceDriver> driver_;
+    std::unique_ptr<DeviceListDriver> driver_;
     DeviceHandle board_ = 0;
 };
 

@@ -1,28 +1,44 @@
 #pragma once
-// One simulated device of the device list. The driver resolves a handle to
-// its device and calls the operation here; an operation the device does not
-// have answers DriverError::FunctionNotSupported. Each device guards its own
-// state with its own lock, so tasks working on different devices never wait
-// for each other.
+// One device of the device list, whatever its type (a simulated board, a
+// COM port, a device on a field bus). The driver resolves a handle to its
+// device and calls the operation here; an operation the device's type does
+// not have answers DriverError::FunctionNotSupported, so a type overrides
+// only what it offers.
+//
+// A device is made when the list is read and lives on while closed: making
+// one must not touch the outside world, that is what open is for. Every
+// method may be called from several task threads at once; each device guards
+// its own state with its own lock, so tasks working on different devices
+// never wait for each other.
 
-#include <memory>
+#include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
+#include <utility>
 
-#include "components/driver/device_list.h"
+#include "components/driver/device_section.h"
 #include "components/driver/driver_params.h"
-#include "components/driver/sim_clock.h"
 #include "platform/status.h"
 
 namespace kestrune {
 
-class SimDevice {
+class Device {
   public:
-    virtual ~SimDevice() = default;
-    SimDevice(const SimDevice&) = delete;
-    SimDevice& operator=(const SimDevice&) = delete;
+    virtual ~Device() = default;
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
 
-    const DeviceEntry& entry() const { return entry_; }
+    const DeviceSection& section() const { return section_; }
+    std::int32_t number() const { return section_.number; }
+    std::uint8_t kind() const { return section_.kind; }
+    const std::string& description() const { return section_.description; }
+
+    // Called for every handle opened on the device and every handle closed
+    // again; a device holding a connection counts them. A failed open gives
+    // the caller no handle.
+    virtual Code open() { return kOk; }
+    virtual void close() {}
 
     virtual Code getFeatures(DeviceFeatures& f);
     virtual Code aiGetConfig(AiConfig& c);
@@ -51,17 +67,10 @@ class SimDevice {
     virtual Code comEscape(std::int32_t escape);
 
   protected:
-    SimDevice(DeviceEntry entry, std::shared_ptr<const SimClock> clock)
-        : entry_(std::move(entry)), clock_(std::move(clock)) {}
-
-    double now() const { return clock_->seconds(); }
+    explicit Device(DeviceSection section) : section_(std::move(section)) {}
 
   private:
-    DeviceEntry entry_;
-    std::shared_ptr<const SimClock> clock_;
+    DeviceSection section_;
 };
-
-// The device an entry describes.
-std::shared_ptr<SimDevice> makeSimDevice(const DeviceEntry& entry, std::shared_ptr<const SimClock> clock);
 
 }  // namespace kestrune

@@ -1,5 +1,8 @@
 #pragma once
-// The default driver backend: the simulated devices of the device list.
+// The driver over the device list: one Device object per entry, of any
+// registered type, and every call on a handle dispatched to the device the
+// handle was opened on. The driver knows no device type; the types it was
+// given make the devices.
 //
 // Devices are made when the list is read and live on while closed, as real
 // boards keep their outputs: a plant keeps moving and an output latch keeps its
@@ -13,22 +16,19 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "components/driver/device.h"
 #include "components/driver/device_driver.h"
 #include "components/driver/device_list.h"
-#include "components/driver/sim_clock.h"
+#include "components/driver/device_types.h"
 
 namespace kestrune {
 
-class SimDevice;
-
-class SimDeviceDriver final : public DeviceDriver {
+class DeviceListDriver final : public DeviceDriver {
   public:
-    // The list in the system directory, on the steady clock.
-    SimDeviceDriver();
-    // The list at `deviceListPath` (created with the default devices when
-    // missing), on `clock`.
-    SimDeviceDriver(std::filesystem::path deviceListPath, std::shared_ptr<const SimClock> clock);
-    ~SimDeviceDriver() override;
+    // Reads the list at `deviceListPath` (created with the default devices
+    // when missing); its sections become devices through `types`.
+    DeviceListDriver(std::filesystem::path deviceListPath, DeviceTypes types);
+    ~DeviceListDriver() override;
 
     // How the last reading of the list went. While it failed, no device can
     // be opened and deviceOpen returns the list's code.
@@ -71,19 +71,19 @@ class SimDeviceDriver final : public DeviceDriver {
 
     // The device behind an open handle (null when not open): tests and
     // diagnostics look at a board's outputs through it.
-    std::shared_ptr<SimDevice> deviceFor(DeviceHandle handle);
+    std::shared_ptr<Device> deviceFor(DeviceHandle handle);
 
   private:
     template <class F>
     Code withDevice(DeviceHandle handle, F&& f);
 
-    std::filesystem::path path_;
-    std::shared_ptr<const SimClock> clock_;
+    const std::filesystem::path path_;
+    const DeviceTypes types_;
 
     mutable std::mutex mutex_;  // guards the members below, never held during a device call
     Status loadStatus_;
-    std::map<std::int32_t, std::shared_ptr<SimDevice>> devices_;
-    std::unordered_map<DeviceHandle, std::shared_ptr<SimDevice>> handles_;
+    std::map<std::int32_t, std::shared_ptr<Device>> devices_;
+    std::unordered_map<DeviceHandle, std::shared_ptr<Device>> handles_;
     DeviceHandle nextHandle_ = 1;
 };
 
