@@ -47,7 +47,8 @@
 
 namespace kestrune {
 
-class BlockFactory;
+class NodeFactory;
+using BlockFactory = NodeFactory;
 
 class ScanTask final : public Block, public SchedulableTask, private TaskThreadBody {
   public:
