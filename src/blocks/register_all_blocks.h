@@ -12,7 +12,8 @@
 
 namespace kestrune {
 
-class BlockFactory;
+class NodeFactory;
+using BlockFactory = NodeFactory;
 struct BlockServices;
 struct TaskServices;
 

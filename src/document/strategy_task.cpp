@@ -81,14 +81,13 @@ Status StrategyTask::rename(std::string_view newName) {
 
 NodeContext StrategyTask::context() const {
     NodeContext c{services_.registry};
-    c.graph = graph_.get();
     // The blocks' owner task; none while the task object itself is made
     // (and none for a task object of another kind, as in tests).
     c.task = dynamic_cast<ScanTask*>(taskObject_.get());
     c.outputRegistry = services_.outputRegistry;
     c.ui = services_.ui;
     c.live = true;
-    c.view = const_cast<StrategyTask*>(this);
+    c.host = const_cast<StrategyTask*>(this);
     c.tags = services_.tags;
     return c;
 }
@@ -170,7 +169,7 @@ Status StrategyTask::loadRecords(BinaryReader& in, int fileVersion) {
     return first;
 }
 
-std::string StrategyTask::taskName() const {
+std::string StrategyTask::ownerName() const {
     return taskObject_ != nullptr ? taskObject_->name() : std::string();
 }
 
@@ -182,8 +181,13 @@ void StrategyTask::invalidate(const Rect& area, bool erase) {
     if (view_ != nullptr) view_->invalidate(area, erase);
 }
 
-bool StrategyTask::configureBlock(Block& block) {
-    return view_ != nullptr && view_->configureBlock(block);
+bool StrategyTask::configureNode(Node& node) {
+    return view_ != nullptr && view_->configureNode(node);
+}
+
+bool StrategyTask::choosePort(std::string_view caption, const std::vector<std::string>& captions,
+                              ConnectRequest& request) {
+    return view_ != nullptr && view_->choosePort(caption, captions, request);
 }
 
 }  // namespace kestrune

@@ -5,9 +5,11 @@
 // of the strategy file. The task designer window shows and edits it; the
 // headless runtime and the strategy tool use it as it is.
 //
-// The task is its blocks' TaskViewHost: their tags are published under the
-// task object's name. A window that shows the task attaches itself to get
-// the repaints and the properties dialogs; without one those do nothing.
+// The task is its blocks' NodeHost: their tags are published under the task
+// object's name and their order numbers come from its graph. A window that
+// shows the task attaches itself to get the repaints, the properties dialogs
+// and the port lists; without one the repaints and dialogs do nothing and
+// the port lists go through the user interface.
 //
 // Lifetime: the task object's name is the task's name in the tag database
 // (with the task object as its owner) while the task exists; whoever renames
@@ -20,6 +22,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "document/window_placement.h"
 #include "platform/binary_stream.h"
@@ -28,7 +32,7 @@
 #include "taskmodel/block_placement.h"
 #include "taskmodel/node_context.h"
 #include "taskmodel/task_graph.h"
-#include "taskmodel/task_view_host.h"
+#include "taskmodel/node_host.h"
 
 namespace kestrune {
 
@@ -45,7 +49,7 @@ struct StrategyTaskServices {
     OutputRegistry* outputRegistry = nullptr;
 };
 
-class StrategyTask final : public TaskViewHost {
+class StrategyTask final : public NodeHost {
   public:
     static constexpr FourCC kSectionTag = {'S', 'W', 'P', 'L'};
     static constexpr FourCC kEndTag = {'E', 'T', 'S', 'K'};
@@ -97,19 +101,22 @@ class StrategyTask final : public TaskViewHost {
     // and where); a reader that ran out of data is failed and ends the load.
     Status loadRecords(BinaryReader& in, int fileVersion);
 
-    // ---- TaskViewHost ----
-    std::string taskName() const override;
+    // ---- NodeHost ----
+    std::string ownerName() const override;
+    NodeGraph* ownerGraph() const override { return graph_.get(); }
     bool showCaptions() const override { return showCaptions_; }
     bool showOrderNumbers() const override { return showOrderNumbers_; }
     bool captionsUseNodeFont() const override;
     void invalidate(const Rect& area, bool erase) override;
-    bool configureBlock(Block& block) override;
+    bool configureNode(Node& node) override;
+    bool choosePort(std::string_view caption, const std::vector<std::string>& captions,
+                    ConnectRequest& request) override;
 
     void setShowCaptions(bool on) { showCaptions_ = on; }
     void setShowOrderNumbers(bool on) { showOrderNumbers_ = on; }
     // The window showing this task (nullptr: none). It must stay attached
     // no longer than it lives.
-    void attachView(TaskViewHost* view) { view_ = view; }
+    void attachView(NodeHost* view) { view_ = view; }
 
   private:
     explicit StrategyTask(const StrategyTaskServices& services);
@@ -121,7 +128,7 @@ class StrategyTask final : public TaskViewHost {
     WindowPlacement placement_;
     bool showCaptions_ = true;
     bool showOrderNumbers_ = false;
-    TaskViewHost* view_ = nullptr;
+    NodeHost* view_ = nullptr;
 };
 
 }  // namespace kestrune

@@ -12,7 +12,7 @@
 #include "resources/message_box.h"
 #include "resources/message_ids.h"
 #include "taskmodel/block_factory.h"
-#include "taskmodel/task_graph.h"
+#include "taskmodel/node_graph.h"
 
 namespace kestrune {
 namespace {
@@ -103,7 +103,7 @@ void ScanTask::registerOpcGroup() {
 void ScanTask::buildScanList() {
     scanList_.Clear();
     std::vector<Node*> blocks;
-    if (TaskGraph* graph = context().graph) {
+    if (NodeGraph* graph = host() != nullptr ? host()->ownerGraph() : nullptr) {
         for (GraphObject* object : graph->objects()) {
             if (!object->hasFlag(kFlagBlock) || object == this) continue;
             if (Node* node = object->asNode()) blocks.push_back(node);

@@ -51,7 +51,8 @@
 
 namespace kestrune {
 
-class BlockFactory;
+class NodeFactory;
+using BlockFactory = NodeFactory;
 
 class ScanTask final : public Block, public SchedulableTask, public ScriptContext, private TaskThreadBody {
   public:

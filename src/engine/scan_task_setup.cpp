@@ -13,7 +13,7 @@
 #include "engine/scheduler.h"
 #include "resources/message_box.h"
 #include "resources/message_ids.h"
-#include "taskmodel/task_view_host.h"
+#include "taskmodel/node_host.h"
 
 namespace kestrune {
 namespace {
@@ -209,7 +209,7 @@ PropertySet ScanTask::properties() {
 }
 
 void ScanTask::Configure() {
-    if (view() != nullptr && view()->configureBlock(*this)) applyEnteredPeriod();
+    if (host() != nullptr && host()->configureNode(*this)) applyEnteredPeriod();
 }
 
 PeriodAdjustment ScanTask::applyEnteredPeriod() {

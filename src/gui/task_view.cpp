@@ -85,8 +85,12 @@ void TaskView::selectAt(QPoint p) {
     if (statusText_) statusText_(selectionText(*hit));
 }
 
-std::string TaskView::taskName() const {
+std::string TaskView::ownerName() const {
     return task_.name();
+}
+
+NodeGraph* TaskView::ownerGraph() const {
+    return &task_.graph();
 }
 
 bool TaskView::showCaptions() const {

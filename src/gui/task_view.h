@@ -11,14 +11,14 @@
 #include <functional>
 #include <string>
 
-#include "taskmodel/task_view_host.h"
+#include "taskmodel/node_host.h"
 
 namespace kestrune {
 
 class GraphObject;
 class StrategyTask;
 
-class TaskView final : public QWidget, public TaskViewHost {
+class TaskView final : public QWidget, public NodeHost {
     Q_OBJECT
 
   public:
@@ -36,8 +36,9 @@ class TaskView final : public QWidget, public TaskViewHost {
     void selectAt(QPoint p);
     void clearSelection();
 
-    // TaskViewHost
-    std::string taskName() const override;
+    // NodeHost
+    std::string ownerName() const override;
+    NodeGraph* ownerGraph() const override;
     bool showCaptions() const override;
     bool showOrderNumbers() const override;
     void invalidate(const Rect& area, bool erase) override;

@@ -7,7 +7,6 @@
 #include "taskmodel/block_catalogue.h"
 #include "taskmodel/object_registry.h"
 #include "taskmodel/task_graph.h"
-#include "taskmodel/task_view_host.h"
 #include "taskmodel/value_conversion.h"
 
 namespace kestrune {
@@ -44,7 +43,7 @@ void writeStoredText(BinaryWriter& out, std::string_view text) {
 
 Block::Block(const NodeContext& context, std::int16_t kind) : Node(context, kind), tag_(context.tags) {
     setInstanceNumber(registry().NextInstanceNumber(kind));
-    if (context.live && context.graph != nullptr) setOrder(context.graph->takeOrderNumber());
+    if (TaskGraph* graph = orderingGraph()) setOrder(graph->takeOrderNumber());
     setFlag(kFlagBlock);
     if (const BlockKindInfo* info = FindKindByCode(kind)) {
         setFileTag(info->fileTag);
@@ -57,15 +56,21 @@ Block::Block(const NodeContext& context, std::int16_t kind) : Node(context, kind
 
 Block::~Block() {
     tag_.withdraw(taskName());
-    if (isLive() && context().graph != nullptr) context().graph->releaseOrderNumber();
+    if (TaskGraph* graph = orderingGraph()) graph->releaseOrderNumber();
+}
+
+TaskGraph* Block::orderingGraph() const {
+    if (!isLive() || host() == nullptr) return nullptr;
+    NodeGraph* graph = host()->ownerGraph();
+    return graph != nullptr ? graph->asTaskGraph() : nullptr;
 }
 
 std::string Block::taskName() const {
-    return view() != nullptr ? view()->taskName() : std::string();
+    return host() != nullptr ? host()->ownerName() : std::string();
 }
 
 bool Block::mayPublishTag() const {
-    return isLive() && instanceNumber() < kCopyInstanceBase && view() != nullptr && context().tags != nullptr;
+    return isLive() && instanceNumber() < kCopyInstanceBase && host() != nullptr && context().tags != nullptr;
 }
 
 void Block::setBox(const Rect& box) {
@@ -104,9 +109,9 @@ void Block::CopyTo(GraphObject& other) const {
 }
 
 void Block::Configure() {
-    if (view() == nullptr) return;
-    view()->configureBlock(*this);
-    view()->invalidate(box_.inflated(3), true);
+    if (host() == nullptr) return;
+    host()->configureNode(*this);
+    host()->invalidate(box_.inflated(3), true);
 }
 
 // ---- tag ----

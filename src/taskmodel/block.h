@@ -63,7 +63,7 @@
 
 namespace kestrune {
 
-class TaskViewHost;
+class TaskGraph;
 
 class Block : public Node {
   public:
@@ -106,7 +106,7 @@ class Block : public Node {
     bool Intersects(const Rect& rect) const override;
     bool IsInside(const Rect& rect) const override;
     void TrackRect(ResizeTracker& out) const override;
-    // Asks the view for the properties dialog, then repaints the box.
+    // Asks the host for the properties dialog, then repaints the box.
     void Configure() override;
     Code Validate() override { return kOk; }
     std::string_view Caption() const override { return caption_; }
@@ -124,11 +124,9 @@ class Block : public Node {
     virtual void DrawCaption(Canvas& dc);
     // For printing: the small default-font variant when the view says so.
     virtual void DrawCaptionPlain(Canvas& dc);
-    // The block's settings as data, for the generic properties dialog and the
-    // strategy tool. The base has the name ("Tag:") and the caption
-    // ("Description:"); kinds return their own table that starts with
-    // addCommonProperties.
-    virtual PropertySet properties() { return propertyTable().bind(*this); }
+    // The base has the name ("Tag:") and the caption ("Description:"); kinds
+    // return their own table that starts with addCommonProperties.
+    PropertySet properties() override { return propertyTable().bind(*this); }
 
     template <class K>
     static void addCommonProperties(PropertyTable<K>& table);
@@ -153,11 +151,10 @@ class Block : public Node {
     void setIconId(int toolId) { iconId_ = toolId; }
     const LogFont& font() const { return font_; }
 
-    TaskViewHost* view() const { return context().view; }
-    // The owner view's task name; empty without a view.
+    // The host's owner name, the task part of the block's tag; empty without a host.
     std::string taskName() const;
 
-    // Live, numbered below the clipboard range, with a view and a database.
+    // Live, numbered below the clipboard range, with a host and a database.
     bool mayPublishTag() const;
     bool tagPublished() const { return tag_.published(); }
 
@@ -213,6 +210,9 @@ class Block : public Node {
     }
     Status loadCommon(BinaryReader& in, int fileVersion);
     Code publishTag();
+    // The task graph that numbers a live block; nullptr for a scratch copy or
+    // a host without one.
+    TaskGraph* orderingGraph() const;
 
     Rect captionRect_;
     Rect box_;

@@ -6,7 +6,7 @@
 
 #include "resources/tool_icons.h"
 #include "taskmodel/handle_geometry.h"
-#include "taskmodel/task_view_host.h"
+#include "taskmodel/node_host.h"
 #include "taskmodel/wire.h"
 
 namespace kestrune {
@@ -38,7 +38,7 @@ void drawCaptionWith(Canvas& dc, const LogFont& font, const Rect& area, std::str
 
 void Block::Draw(Canvas& dc) {
     if (iconId_ != 0) dc.drawBitmap(iconId_, Rect::fromSize(box_.topLeft(), toolIconSize()));
-    if (view() != nullptr && view()->showOrderNumbers()) DrawOrder(dc);
+    if (host() != nullptr && host()->showOrderNumbers()) DrawOrder(dc);
     if (hasFlag(kFlagSelected) && !hasFlag(kFlagMoving)) DrawHandles(dc);
 }
 
@@ -79,7 +79,7 @@ void Block::DrawCaption(Canvas& dc) {
 }
 
 void Block::DrawCaptionPlain(Canvas& dc) {
-    if (view() == nullptr || view()->captionsUseNodeFont()) {
+    if (host() == nullptr || host()->captionsUseNodeFont()) {
         DrawCaption(dc);
         return;
     }

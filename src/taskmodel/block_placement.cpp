@@ -6,8 +6,8 @@
 #include "resources/message_ids.h"
 #include "resources/tool_icons.h"
 #include "taskmodel/block_factory.h"
-#include "taskmodel/task_graph.h"
-#include "taskmodel/task_view_host.h"
+#include "taskmodel/node_graph.h"
+#include "taskmodel/node_host.h"
 
 namespace kestrune {
 
@@ -17,18 +17,19 @@ Rect PlacementBox(Point click) {
 
 Placement PlaceBlock(const BlockFactory& factory, int toolId, const NodeContext& context, Point click,
                      Canvas* dc) {
-    if (context.graph == nullptr) return {nullptr, {kMsgGenericError, "a block is placed only in a task"}};
+    NodeGraph* graph = context.host != nullptr ? context.host->ownerGraph() : nullptr;
+    if (graph == nullptr) return {nullptr, {kMsgGenericError, "a block is placed only in a task"}};
     BlockCreation made = factory.CreateForTool(toolId, context);
     if (made.block == nullptr) return {nullptr, std::move(made.status)};
     Block* block = made.block.get();
     block->setIconId(toolId);
     block->setBox(PlacementBox(click));
-    if (context.graph->Append(std::move(made.block)) != kOk) {
+    if (graph->Append(std::move(made.block)) != kOk) {
         return {nullptr, {kMsgOutOfMemory, "placing tool " + std::to_string(toolId)}};
     }
     if (dc != nullptr) {
         block->Draw(*dc);
-        if (context.view != nullptr && context.view->showCaptions()) block->DrawCaption(*dc);
+        if (context.host->showCaptions()) block->DrawCaption(*dc);
     }
     return {block, {}};
 }

@@ -13,7 +13,8 @@
 namespace kestrune {
 
 class Block;
-class BlockFactory;
+class NodeFactory;
+using BlockFactory = NodeFactory;
 
 // The icon-sized box centred on `click`, with integer halves.
 Rect PlacementBox(Point click);
@@ -25,7 +26,7 @@ struct Placement {
     Status status;
 };
 
-// Draws on `dc` when one is given. The context must name the task's graph.
+// Draws on `dc` when one is given. The context's host must have a graph.
 Placement PlaceBlock(const BlockFactory& factory, int toolId, const NodeContext& context, Point click,
                      Canvas* dc = nullptr);
 

@@ -18,7 +18,8 @@
 
 namespace kestrune {
 
-class BlockFactory;
+class NodeFactory;
+using BlockFactory = NodeFactory;
 
 class LegacyProgramBlock : public Block {
   public:

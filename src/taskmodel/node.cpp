@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "properties/property_table.h"
 #include "taskmodel/object_registry.h"
 #include "taskmodel/port_choice.h"
 #include "taskmodel/wire.h"
@@ -134,12 +135,27 @@ Code Node::Stop() {
     return kOk;
 }
 
+void Node::Configure() {
+    if (context_.host != nullptr) context_.host->configureNode(*this);
+}
+
+PropertySet Node::properties() {
+    static const PropertyTable<Node> none;
+    return none.bind(*this);
+}
+
+void Node::choosePort(ConnectRequest& request, std::string_view caption,
+                      const std::vector<std::string>& captions) const {
+    if (context_.host != nullptr && context_.host->choosePort(caption, captions, request)) return;
+    if (context_.ui != nullptr) AskForPort(*context_.ui, caption, captions, request);
+}
+
 void Node::chooseOutputPort(ConnectRequest& request, std::string_view caption) const {
-    if (context_.ui != nullptr) AskForPort(*context_.ui, caption, OutputCaptions(*this), request);
+    choosePort(request, caption, OutputCaptions(*this));
 }
 
 void Node::chooseInputPort(ConnectRequest& request, std::string_view caption) const {
-    if (context_.ui != nullptr) AskForPort(*context_.ui, caption, InputCaptions(*this), request);
+    choosePort(request, caption, InputCaptions(*this));
 }
 
 // ---- record ----

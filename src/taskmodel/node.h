@@ -19,10 +19,12 @@
 #include <vector>
 
 #include "platform/geometry.h"
+#include "properties/property_set.h"
 #include "taskmodel/connect_request.h"
 #include "taskmodel/cursor_list.h"
 #include "taskmodel/graph_object.h"
 #include "taskmodel/node_context.h"
+#include "taskmodel/node_host.h"
 #include "taskmodel/output_value.h"
 #include "taskmodel/ports.h"
 #include "taskmodel/resize_tracker.h"
@@ -65,7 +67,8 @@ class Node : public GraphObject {
     virtual bool IsInside(const Rect& rect) const = 0;
     virtual void TrackRect(ResizeTracker& out) const = 0;
     virtual void ApplyTrack(const ResizeTracker& tracker, Canvas& dc) {}
-    virtual void Configure() = 0;
+    // The properties dialog, through the host; kinds add what follows it.
+    virtual void Configure();
     // 0 when the node can run; otherwise the message id of the reason.
     virtual Code Validate() = 0;
     virtual std::string_view Name() const { return name_; }
@@ -96,9 +99,14 @@ class Node : public GraphObject {
     // clears the running flag; 0.
     virtual Code Stop();
 
+    // The node's settings as data, for the generic properties dialog and the
+    // strategy tool. The base has none; kinds return their own table.
+    virtual PropertySet properties();
+
     // ---- data ----
     const NodeContext& context() const { return context_; }
     bool isLive() const { return context_.live; }
+    NodeHost* host() const { return context_.host; }
 
     void setName(std::string_view name);
     const std::string& name() const { return name_; }
@@ -151,8 +159,10 @@ class Node : public GraphObject {
   protected:
     // The port list shown before ConnectFrom / ConnectTo of kinds with several
     // ports: writes the chosen index, or -1 when the user cancels, into
-    // request.requestedPort. Without a user interface the request is left as
-    // the designer filled it.
+    // request.requestedPort. The host shows it, or else the user interface;
+    // without either the request is left as the designer filled it.
+    void choosePort(ConnectRequest& request, std::string_view caption,
+                    const std::vector<std::string>& captions) const;
     void chooseOutputPort(ConnectRequest& request, std::string_view caption) const;
     void chooseInputPort(ConnectRequest& request, std::string_view caption) const;
 

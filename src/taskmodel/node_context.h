@@ -1,22 +1,21 @@
 #pragma once
 // What a node is created in. The task designer (or the display view, or the
 // strategy loader) hands the same context to every node it makes: the
-// strategy's registry, the task's object list with its order numbers, the
-// task object, the place told when a node's outputs go away, the user
-// interface for the questions a node asks, and whether the node belongs to a
-// real task (live) or is a scratch copy for the clipboard. Blocks also reach
-// the task designer that shows them and the tag database they publish in;
-// either may be absent (no drawing options, no tags).
+// strategy's registry, the owner task, the place told when a node's outputs
+// go away, the user interface for the questions a node asks, whether the
+// node belongs to a real task or display (live) or is a scratch copy for the
+// clipboard, the host that shows it (its owner name, drawing options, graph
+// and dialogs), and the tag database it publishes in. Host and database may
+// be absent (no drawing options, no tags).
 
 #include <cstdint>
 
 namespace kestrune {
 
+class NodeHost;
 class ObjectRegistry;
 class ScanTask;
 class TagDatabase;
-class TaskGraph;
-class TaskViewHost;
 class UserInterface;
 
 // Told once per output index when a node is destroyed, so that whatever
@@ -29,12 +28,11 @@ class OutputRegistry {
 
 struct NodeContext {
     ObjectRegistry& registry;
-    TaskGraph* graph = nullptr;
     ScanTask* task = nullptr;
     OutputRegistry* outputRegistry = nullptr;
     UserInterface* ui = nullptr;
     bool live = false;
-    TaskViewHost* view = nullptr;
+    NodeHost* host = nullptr;
     TagDatabase* tags = nullptr;
 };
 

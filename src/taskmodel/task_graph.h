@@ -1,85 +1,24 @@
 #pragma once
-// The objects of one task: its nodes and wires in drawing order (last is
-// topmost), owned here, and the next execution order number for the nodes
-// created in it. This is the model under the task designer: making a wire
-// from a request, removing a wire, deleting a node with its wires and closing
-// the gap it leaves in the order numbers. The designer adds the mouse, the
-// selection and the drawing; the strategy loader fills it from a file.
+// The objects of one task: a node graph that also hands out the execution
+// order numbers of the nodes created in it, keeps every new wire running
+// from a lower number to a higher one (see execution_order.h), and closes
+// the gap a deleted node leaves in the numbers.
 
 #include <cstdint>
-#include <memory>
-#include <span>
 #include <vector>
 
-#include "platform/geometry.h"
-#include "platform/status.h"
-#include "taskmodel/connect_request.h"
-#include "taskmodel/cursor_list.h"
-#include "taskmodel/graph_object.h"
+#include "taskmodel/node_graph.h"
 
 namespace kestrune {
 
-class Node;
-class ObjectRegistry;
-class UserInterface;
-class Wire;
-
-enum class ConnectStage { Source, Target, Order, Done };
-
-struct ConnectOutcome {
-    ConnectStage stage = ConnectStage::Done;
-    // The ConnectFrom or ConnectTo result, or the loop message id when the
-    // order rule refused; 0 when the wire was made.
-    Code code = kOk;
-    // What to show the user; 0 for nothing (accepted, or the user cancelled).
-    int messageId = 0;
-    Wire* wire = nullptr;
-    // Nodes whose order number changed.
-    std::vector<Node*> renumbered;
-
-    bool accepted() const { return wire != nullptr; }
-};
-
-// Shows the outcome's message, if any, in the program's message box.
-void ReportConnectOutcome(UserInterface& ui, const ConnectOutcome& outcome);
-
-class TaskGraph {
+class TaskGraph final : public NodeGraph {
   public:
-    explicit TaskGraph(ObjectRegistry& registry) : registry_(registry) {}
-    // DestroyObjects.
-    ~TaskGraph();
-    TaskGraph(const TaskGraph&) = delete;
-    TaskGraph& operator=(const TaskGraph&) = delete;
+    explicit TaskGraph(ObjectRegistry& registry) : NodeGraph(registry) {}
+    // Destroys the objects while the numbering is still there: live blocks
+    // give their numbers back as they go.
+    ~TaskGraph() override;
 
-    ObjectRegistry& registry() const { return registry_; }
-    CursorList<GraphObject>& objects() { return objects_; }
-    const CursorList<GraphObject>& objects() const { return objects_; }
-
-    // Takes the object (a node, or a loaded wire) to the end of the list.
-    // Returns the list's code (62 when memory ran out; the object is then destroyed).
-    Code Append(std::unique_ptr<GraphObject> object);
-    // The object's list entry is dropped and the object handed back to the caller.
-    std::unique_ptr<GraphObject> Release(GraphObject& object);
-
-    // The whole gesture with ports already chosen: the source's ConnectFrom
-    // with `outputIndex`, the target's ConnectTo with `inputIndex`, then
-    // CreateWire. A target that is the source ends it like a cancel.
-    ConnectOutcome Connect(Node& source, std::int32_t outputIndex, Node& target, std::int32_t inputIndex,
-                           std::span<const Point> points = {});
-    // Makes the wire of a request both ends accepted: applies the order rule
-    // and, when it refuses, clears the target input again and makes nothing;
-    // otherwise tells both nodes, attaches the wire and appends it.
-    ConnectOutcome CreateWire(const ConnectRequest& request, std::span<const Point> points = {});
-
-    // Empties the list and destroys every wire first, then the other objects
-    // in list order (those only when the list owns its items).
-    void DestroyObjects();
-    // Takes the wire out of the list, disconnects both ends and destroys it.
-    void RemoveWire(Wire& wire);
-    // Removes the node's wires, takes it out of the list, moves every node
-    // numbered above it down by one and destroys it. False (and nothing done)
-    // when the node is not in this task.
-    bool DeleteNode(Node& node);
+    TaskGraph* asTaskGraph() override { return this; }
 
     // Order numbers handed to live nodes as they are made.
     std::uint32_t nextOrderNumber() const { return nextOrder_; }
@@ -91,12 +30,13 @@ class TaskGraph {
         if (nextOrder_ > 0) --nextOrder_;
     }
 
-    std::vector<Node*> nodes() const;
-    std::vector<Wire*> wires() const;
+  protected:
+    // The execution-order rule; refuses a wire that would close a loop.
+    bool orderNewWire(Node& source, Node& target, std::vector<Node*>& renumbered) override;
+    // Moves every node numbered above the deleted one down by one.
+    void nodeRemoved(const Node& node) override;
 
   private:
-    ObjectRegistry& registry_;
-    CursorList<GraphObject> objects_{true};
     std::uint32_t nextOrder_ = 0;
 };
 

@@ -30,8 +30,9 @@
 #include "platform/tick_source.h"
 #include "taskmodel/block_catalogue.h"
 #include "taskmodel/object_registry.h"
+#include "support/stub_node.h"
+#include "support/stub_node_host.h"
 #include "taskmodel/task_graph.h"
-#include "taskmodel/task_view_host.h"
 
 namespace kestrune::test {
 
@@ -166,20 +167,11 @@ class FakeRunHost : public TaskRunHost {
 };
 
 // The designer view of the task: its name is the task's.
-class TaskViewStub : public TaskViewHost {
+class TaskViewStub : public test_support::StubNodeHost {
   public:
-    std::string taskName() const override { return task ? task->name() : std::string("TASK1"); }
-    bool showCaptions() const override { return true; }
-    bool showOrderNumbers() const override { return false; }
-    void invalidate(const Rect&, bool) override {}
-    bool configureBlock(Block& block) override {
-        if (onConfigure) onConfigure(block);
-        return dialogAnswer;
-    }
-
+    using StubNodeHost::StubNodeHost;
+    std::string ownerName() const override { return task ? task->name() : std::string("TASK1"); }
     const ScanTask* task = nullptr;
-    bool dialogAnswer = true;
-    std::function<void(Block&)> onConfigure;
 };
 
 // A block that counts what the task does to it and logs its scans.
@@ -222,9 +214,9 @@ class CountingBlock : public Block {
 };
 
 // A display item: a node of any item kind with a number of inputs.
-class FakeItem : public Node {
+class FakeItem : public test_support::StubNode {
   public:
-    FakeItem(const NodeContext& context, std::int16_t kind, int inputs) : Node(context, kind) {
+    FakeItem(const NodeContext& context, std::int16_t kind, int inputs) : StubNode(context, kind) {
         setInputPorts(
             std::vector<InputPort>(static_cast<std::size_t>(inputs), InputPort{0, 0, kMaskScalar, 0}));
     }
@@ -232,19 +224,6 @@ class FakeItem : public Node {
         inputs()[static_cast<std::size_t>(input)].sourceId = source.id();
     }
 
-    void Draw(Canvas&) override {}
-    void Invalidate(Canvas&) override {}
-    void DrawHandles(Canvas&) override {}
-    void InvalidateArea(Canvas&) override {}
-    void MoveTo(const Rect&) override {}
-    void EndMove(Canvas&) override {}
-    int HitTest(int, int) override { return 0; }
-    void ExtendBounds(Rect&) const override {}
-    bool Intersects(const Rect&) const override { return false; }
-    bool IsInside(const Rect&) const override { return false; }
-    void TrackRect(ResizeTracker&) const override {}
-    void Configure() override {}
-    Code Validate() override { return kOk; }
     Code Start() override {
         ++starts;
         return Node::Start();
@@ -281,8 +260,9 @@ class FakeFedItems : public TaskFedItems {
 // Another task of the same strategy, with its own designer and blocks.
 struct OtherTask {
     OtherTask(ObjectRegistry& registry, UserInterface& ui, const TaskServices& services)
-        : graph(registry),
-          context{registry, &graph, nullptr, nullptr, &ui, true, &view, nullptr},
+        : view(&graph),
+          graph(registry),
+          context{registry, nullptr, nullptr, &ui, true, &view, nullptr},
           task(context, services) {
         view.task = &task;
     }
@@ -402,10 +382,10 @@ class ScanTaskTest : public ::testing::Test {
     FakeScriptHost scripts{log};
     FakeRunHost run;
     ScriptedUserInterface ui;
-    TaskViewStub view;
+    TaskViewStub view{&graph};
     ObjectRegistry registry;
     TaskGraph graph{registry};
-    NodeContext context{registry, &graph, nullptr, nullptr, &ui, true, &view, nullptr};
+    NodeContext context{registry, nullptr, nullptr, &ui, true, &view, nullptr};
     TaskServices services{scheduler, queue, &scripts, &run, nullptr, nullptr, nullptr};
     MainWindowStub mainWindow{queue};
     std::unique_ptr<ScanTask> task;

@@ -287,7 +287,7 @@ TEST_F(ScanTaskRecordTest, TheSetupTableIsConsistentAndUsesTheDialogsLabels) {
 
 TEST_F(ScanTaskRecordTest, OkInTheDialogFitsThePeriodToTheResolutionAndSaysSo) {
     PropertySet p = task->properties();
-    view.onConfigure = [&](Block&) {
+    view.onConfigure = [&](Node&) {
         const std::vector<PropertySet::NamedChange> changes{{"periodSeconds", std::int64_t{0}},
                                                             {"periodMilliseconds", std::int64_t{12}}};
         ASSERT_TRUE(p.applyNamed(changes).ok());
@@ -301,7 +301,7 @@ TEST_F(ScanTaskRecordTest, OkInTheDialogFitsThePeriodToTheResolutionAndSaysSo) {
               "scheduling timer. Please refer to the manual for further information.");
 
     // A period of 0 becomes one resolution, with the notice again.
-    view.onConfigure = [&](Block&) {
+    view.onConfigure = [&](Node&) {
         ASSERT_TRUE(
             p.applyNamed(std::vector<PropertySet::NamedChange>{{"periodMilliseconds", std::int64_t{0}}})
                 .ok());
@@ -311,7 +311,7 @@ TEST_F(ScanTaskRecordTest, OkInTheDialogFitsThePeriodToTheResolutionAndSaysSo) {
     EXPECT_EQ(ui.messages().size(), 2u);
 
     // A multiple of R is taken quietly; Cancel changes nothing.
-    view.onConfigure = [&](Block&) {
+    view.onConfigure = [&](Node&) {
         ASSERT_TRUE(
             p.applyNamed(std::vector<PropertySet::NamedChange>{{"periodMilliseconds", std::int64_t{25}}})
                 .ok());

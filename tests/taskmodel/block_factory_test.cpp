@@ -123,8 +123,9 @@ TEST_F(BlockFactoryTest, CreatorThatMakesAnotherKindIsRefused) {
 }
 
 TEST_F(BlockFactoryTest, PlacingNeedsATask) {
+    FakeTaskView noGraph;
     NodeContext noTask = context;
-    noTask.graph = nullptr;
+    noTask.host = &noGraph;
     Placement p = PlaceBlock(factory, 34113, noTask, {10, 10});
     EXPECT_EQ(p.block, nullptr);
     EXPECT_FALSE(p.status.ok());

@@ -41,10 +41,10 @@ class BlockRecordTest : public BlockTest {
     }
     bool hasOtherTag(std::string_view name) const { return tags.IsTagExist("TASK2", name); }
 
-    FakeTaskView otherView;
+    FakeTaskView otherView{&otherGraph};
     ObjectRegistry otherRegistry;
     TaskGraph otherGraph{otherRegistry};
-    NodeContext other{otherRegistry, &otherGraph, nullptr, nullptr, &ui, true, &otherView, &tags};
+    NodeContext other{otherRegistry, nullptr, nullptr, &ui, true, &otherView, &tags};
 };
 
 TEST_F(BlockRecordTest, SavedBlockLoadsBackTheSame) {

@@ -11,34 +11,16 @@
 
 #include "components/tagdb/tag_database.h"
 #include "platform/scripted_user_interface.h"
+#include "support/stub_node_host.h"
 #include "taskmodel/block.h"
 #include "taskmodel/block_catalogue.h"
 #include "taskmodel/block_factory.h"
 #include "taskmodel/object_registry.h"
 #include "taskmodel/task_graph.h"
-#include "taskmodel/task_view_host.h"
 
 namespace kestrune::testing {
 
-class FakeTaskView : public TaskViewHost {
-  public:
-    std::string taskName() const override { return name; }
-    bool showCaptions() const override { return captions; }
-    bool showOrderNumbers() const override { return orderNumbers; }
-    bool captionsUseNodeFont() const override { return nodeFont; }
-    void invalidate(const Rect& area, bool) override { invalidated.push_back(area); }
-    bool configureBlock(Block& block) override {
-        configured.push_back(&block);
-        return true;
-    }
-
-    std::string name = "TASK1";
-    bool captions = true;
-    bool orderNumbers = false;
-    bool nodeFont = true;
-    std::vector<Rect> invalidated;
-    std::vector<Block*> configured;
-};
+using FakeTaskView = test_support::StubNodeHost;
 
 // out = in * gain + offset; without a source the input counts as 0.
 class GainBlock : public Block {
@@ -129,11 +111,11 @@ class BlockTest : public ::testing::Test {
     }
 
     ScriptedUserInterface ui;
-    FakeTaskView view;
+    FakeTaskView view{&graph};
     TagDatabase tags;
     ObjectRegistry registry;
     TaskGraph graph{registry};
-    NodeContext context{registry, &graph, nullptr, nullptr, &ui, true, &view, &tags};
+    NodeContext context{registry, nullptr, nullptr, &ui, true, &view, &tags};
     BlockFactory factory;
 };
 

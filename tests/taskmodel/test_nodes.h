@@ -1,6 +1,5 @@
 #pragma once
-// A concrete node for the tests (every abstract operation answered trivially)
-// and a fixture holding one strategy's registry, one task and a scripted user
+// A concrete node for the tests (the shared stub with ports) and a fixture holding one strategy's registry, one task and a scripted user
 // interface.
 
 #include <gtest/gtest.h>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "platform/scripted_user_interface.h"
+#include "support/stub_node.h"
 #include "taskmodel/node.h"
 #include "taskmodel/object_registry.h"
 #include "taskmodel/task_graph.h"
@@ -21,32 +21,11 @@ namespace kestrune::testing {
 inline constexpr std::int16_t kPidKind = 26;
 inline constexpr std::int16_t kMeterKind = 410;
 
-class TestNode : public Node {
+class TestNode : public test_support::StubNode {
   public:
     TestNode(const NodeContext& context, std::int16_t kind, std::initializer_list<DataType> inputMasks,
              std::initializer_list<DataType> outputTypes)
-        : Node(context, kind, fourcc("BTST")) {
-        std::vector<InputPort> in;
-        for (DataType m : inputMasks) in.push_back({0, 0, m, 0});
-        std::vector<OutputPort> out;
-        for (DataType t : outputTypes) out.push_back({t, 0});
-        setInputPorts(std::move(in));
-        setOutputPorts(std::move(out));
-    }
-
-    void Draw(Canvas&) override {}
-    void Invalidate(Canvas&) override {}
-    void DrawHandles(Canvas&) override {}
-    void InvalidateArea(Canvas&) override {}
-    void MoveTo(const Rect&) override {}
-    void EndMove(Canvas&) override {}
-    int HitTest(int, int) override { return 0; }
-    void ExtendBounds(Rect&) const override {}
-    bool Intersects(const Rect&) const override { return false; }
-    bool IsInside(const Rect&) const override { return false; }
-    void TrackRect(ResizeTracker&) const override {}
-    void Configure() override {}
-    Code Validate() override { return kOk; }
+        : StubNode(context, kind, fourcc("BTST"), inputMasks, outputTypes) {}
 };
 
 // A kind with several outputs and inputs that lets the user pick the port.
@@ -86,7 +65,7 @@ class GraphTest : public ::testing::Test {
     ScriptedUserInterface ui;
     ObjectRegistry registry;
     TaskGraph graph{registry};
-    NodeContext context{registry, &graph, nullptr, nullptr, &ui, true};
+    NodeContext context{registry, nullptr, nullptr, &ui, true};
 };
 
 }  // namespace kestrune::testing

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "taskmodel/object_registry.h"
-#include "taskmodel/port_choice.h"
 
 namespace kestrune {
 
@@ -34,12 +33,10 @@ std::string ControlBlock::sourceName(std::size_t input) const {
 }
 
 Code ControlBlock::ConnectTo(ConnectRequest& request) {
-    if (context().ui != nullptr) {
-        std::vector<std::string> captions;
-        captions.reserve(inputSpecs_.size());
-        for (const ControlInput& in : inputSpecs_) captions.emplace_back(in.caption);
-        AskForPort(*context().ui, kConnectCaption, captions, request);
-    }
+    std::vector<std::string> captions;
+    captions.reserve(inputSpecs_.size());
+    for (const ControlInput& in : inputSpecs_) captions.emplace_back(in.caption);
+    choosePort(request, kConnectCaption, captions);
     return Block::ConnectTo(request);
 }
 

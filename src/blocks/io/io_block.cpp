@@ -75,9 +75,7 @@ std::vector<std::string> IoBlock::outputCaptions() const {
 }
 
 Code IoBlock::ConnectFrom(ConnectRequest& request) {
-    if (outputCount() > 1 && context().ui != nullptr) {
-        AskForPort(*context().ui, kChannelListCaption, outputCaptions(), request);
-    }
+    if (outputCount() > 1) choosePort(request, kChannelListCaption, outputCaptions());
     return Block::ConnectFrom(request);
 }
 

@@ -5,7 +5,8 @@
 
 namespace kestrune {
 
-class BlockFactory;
+class NodeFactory;
+using BlockFactory = NodeFactory;
 struct BlockServices;
 
 // Registers analog input (11), analog output (12), digital input (13) and

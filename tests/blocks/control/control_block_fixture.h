@@ -18,21 +18,13 @@
 #include "taskmodel/block_factory.h"
 #include "taskmodel/object_registry.h"
 #include "taskmodel/task_graph.h"
-#include "taskmodel/task_view_host.h"
+#include "support/stub_node_host.h"
 
 namespace kestrune::control_test {
 
 inline constexpr int kFileVersion = 4;
 
-class TaskView : public TaskViewHost {
-  public:
-    explicit TaskView(std::string taskName) : name(std::move(taskName)) {}
-    std::string taskName() const override { return name; }
-    bool showCaptions() const override { return true; }
-    bool showOrderNumbers() const override { return false; }
-    void invalidate(const Rect&, bool) override {}
-    std::string name;
-};
+using TaskView = test_support::StubNodeHost;
 
 // A block with one output of a chosen type that a test sets directly: the
 // upstream end of a wire. It publishes no tag (made as a tag block).
@@ -139,17 +131,17 @@ class ControlBlockTest : public ::testing::Test {
 
     std::int32_t periodMs = 1000;
     ScriptedUserInterface ui;
-    TaskView view{"TASK1"};
+    TaskView view{&graph, "TASK1"};
     TagDatabase tags;
     ObjectRegistry registry;
     TaskGraph graph{registry};
-    NodeContext context{registry, &graph, nullptr, nullptr, &ui, true, &view, &tags};
+    NodeContext context{registry, nullptr, nullptr, &ui, true, &view, &tags};
     BlockFactory factory;
 
-    TaskView otherView{"TASK2"};
+    TaskView otherView{&otherGraph, "TASK2"};
     ObjectRegistry otherRegistry;
     TaskGraph otherGraph{otherRegistry};
-    NodeContext other{otherRegistry, &otherGraph, nullptr, nullptr, &ui, true, &otherView, &tags};
+    NodeContext other{otherRegistry, nullptr, nullptr, &ui, true, &otherView, &tags};
 };
 
 }  // namespace kestrune::control_test

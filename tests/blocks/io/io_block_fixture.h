@@ -31,20 +31,14 @@
 #include "taskmodel/object_record.h"
 #include "taskmodel/object_registry.h"
 #include "taskmodel/task_graph.h"
-#include "taskmodel/task_view_host.h"
+#include "support/stub_node.h"
+#include "support/stub_node_host.h"
 
 namespace kestrune::io_test {
 
 inline constexpr int kFileVersion = 4;
 
-class TaskView : public TaskViewHost {
-  public:
-    std::string taskName() const override { return name; }
-    bool showCaptions() const override { return true; }
-    bool showOrderNumbers() const override { return false; }
-    void invalidate(const Rect&, bool) override {}
-    std::string name = "TASK1";
-};
+using TaskView = test_support::StubNodeHost;
 
 // A client link whose state and text the test sets.
 class FakeLink : public DdeClientLink {
@@ -122,23 +116,10 @@ class SourceBlock : public Block, public DisplayItemBinding {
 };
 
 // A display item as far as the output blocks see one: a node of kind 401..498.
-class FakeDisplayItem : public Node {
+class FakeDisplayItem : public test_support::StubNode {
   public:
     static constexpr std::int16_t kKind = 410;
-    explicit FakeDisplayItem(const NodeContext& context) : Node(context, kKind, fourcc("PMTR")) {}
-    void Draw(Canvas&) override {}
-    void Invalidate(Canvas&) override {}
-    void DrawHandles(Canvas&) override {}
-    void InvalidateArea(Canvas&) override {}
-    void MoveTo(const Rect&) override {}
-    void EndMove(Canvas&) override {}
-    int HitTest(int, int) override { return 0; }
-    void ExtendBounds(Rect&) const override {}
-    bool Intersects(const Rect&) const override { return false; }
-    bool IsInside(const Rect&) const override { return false; }
-    void TrackRect(ResizeTracker&) const override {}
-    void Configure() override {}
-    Code Validate() override { return kOk; }
+    explicit FakeDisplayItem(const NodeContext& context) : StubNode(context, kKind, fourcc("PMTR")) {}
 };
 
 // A fresh directory per test, so the device list is always the default one
@@ -300,7 +281,7 @@ class IoBlockTest : public ::testing::Test {
     std::filesystem::path dir;
     DeviceHandle probe_ = 0;
     ScriptedUserInterface ui;
-    TaskView view;
+    TaskView view{&graph};
     TagDatabase tags;
     std::shared_ptr<ManualSimClock> clock;
     DeviceListDriver driver;
@@ -312,7 +293,7 @@ class IoBlockTest : public ::testing::Test {
     BlockFactory factory;
     ObjectRegistry registry;
     TaskGraph graph{registry};
-    NodeContext context{registry, &graph, nullptr, nullptr, &ui, true, &view, &tags};
+    NodeContext context{registry, nullptr, nullptr, &ui, true, &view, &tags};
 };
 
 }  // namespace kestrune::io_test

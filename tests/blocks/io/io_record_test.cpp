@@ -56,10 +56,10 @@ class IoRecordTest : public IoBlockTest {
         out.bytes(text.data(), text.size());
     }
 
-    TaskView otherView;
+    TaskView otherView{&otherGraph};
     ObjectRegistry otherRegistry;
     TaskGraph otherGraph{otherRegistry};
-    NodeContext other{otherRegistry, &otherGraph, nullptr, nullptr, &ui, true, &otherView, &tags};
+    NodeContext other{otherRegistry, nullptr, nullptr, &ui, true, &otherView, &tags};
 };
 
 // ---- round trips ----
