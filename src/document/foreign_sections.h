@@ -1,8 +1,9 @@
 #pragma once
 // Display sections ("PWPL") and the main script section ("BSRP") belong to
-// the display designer and the script editor. Until a document can hold
-// them, the reader steps over them by their framing, so that the rest of the
-// strategy still loads and only these sections are reported as not loaded.
+// the display designer and the script editor. Until those can read them,
+// the reader finds their ends by their framing and keeps them whole
+// (opaque_section.h), so that the rest of the strategy still loads, a save
+// writes them back, and they are reported as not loaded.
 //
 // "BSRP": u16 length of the rest of the section.
 // "PWPL": u16 length of the header; then tagged item records (u16 length

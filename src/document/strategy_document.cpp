@@ -28,6 +28,7 @@ StrategyTaskServices StrategyDocument::strategyTaskServices() {
 void StrategyDocument::clear() {
     virtualTags_.clear();
     while (!tasks_.empty()) tasks_.pop_back();
+    opaqueSections_.clear();
     networkTaskNames_.clear();
     networkSettings_ = {};
     options_ = StrategyOptions::defaults(services_.resolutionMs);
@@ -56,6 +57,11 @@ bool StrategyDocument::deleteTask(StrategyTask& task) {
     const auto it =
         std::find_if(tasks_.begin(), tasks_.end(), [&](const auto& t) { return t.get() == &task; });
     if (it == tasks_.end()) return false;
+    // Sections after the task stay after the tasks they followed.
+    const auto index = static_cast<std::size_t>(it - tasks_.begin());
+    for (OpaqueSection& section : opaqueSections_) {
+        if (section.tasksBefore > index) --section.tasksBefore;
+    }
     tasks_.erase(it);
     modified_ = true;
     return true;

@@ -4,7 +4,8 @@
 // window placement), the virtual tags, the network station names and
 // settings as the file holds them, the options record, the version of the
 // file it came from, the password protection, the path and the modified
-// flag. Displays and the main script join when their designers do.
+// flag. Display sections and the main script section are kept as the file
+// had them (opaque_section.h) until their designers can read them.
 //
 // The document owns the strategy's ObjectRegistry (one per strategy, never
 // shared), and through its tasks every block and wire. It always has at
@@ -26,6 +27,7 @@
 
 #include "document/file_version.h"
 #include "document/network_records.h"
+#include "document/opaque_section.h"
 #include "document/protection.h"
 #include "document/strategy_options.h"
 #include "document/strategy_task.h"
@@ -104,6 +106,10 @@ class StrategyDocument {
     NetworkSettings& networkSettings() { return networkSettings_; }
     const NetworkSettings& networkSettings() const { return networkSettings_; }
 
+    // ---- display and script sections, kept unread, in file order ----
+    std::vector<OpaqueSection>& opaqueSections() { return opaqueSections_; }
+    const std::vector<OpaqueSection>& opaqueSections() const { return opaqueSections_; }
+
     // ---- document records ----
     StrategyOptions& options() { return options_; }
     const StrategyOptions& options() const { return options_; }
@@ -134,6 +140,7 @@ class StrategyDocument {
     ObjectRegistry registry_;  // first in, last out: every object leaves it on destruction
     std::vector<std::unique_ptr<StrategyTask>> tasks_;
     std::vector<std::unique_ptr<VirtualTag>> virtualTags_;
+    std::vector<OpaqueSection> opaqueSections_;
     std::vector<NetworkTaskName> networkTaskNames_;
     NetworkSettings networkSettings_;
     StrategyOptions options_;

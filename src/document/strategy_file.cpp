@@ -1,9 +1,10 @@
 #include "document/strategy_file.h"
 
+#include <algorithm>
+#include <optional>
 #include <string>
 
 #include "document/document_dialogs.h"
-#include "document/foreign_sections.h"
 #include "document/strategy_document.h"
 #include "resources/message_box.h"
 #include "resources/message_ids.h"
@@ -120,6 +121,7 @@ bool readTaskSection(BinaryReader& in, StrategyTask& task, const FileVersion& ve
 // the load ends with them.
 bool readSections(BinaryReader& in, StrategyDocument& document, const FileVersion& version, Status& first) {
     bool firstTask = true;
+    std::size_t tasksRead = 0;
     while (in.remaining() >= 4) {
         const std::size_t at = in.position();
         const FourCC tag = in.tag();
@@ -133,9 +135,12 @@ bool readSections(BinaryReader& in, StrategyDocument& document, const FileVersio
                                                           ": no task object kind (" + why.context + ")"));
                 return false;
             }
+            ++tasksRead;
             if (!readTaskSection(in, *task, version, first)) return false;
-        } else if (tag == kDisplaySectionTag || tag == kScriptSectionTag) {
-            note(first, tag == kDisplaySectionTag ? skipDisplaySection(in) : skipScriptSection(in));
+        } else if (isOpaqueSectionTag(tag)) {
+            std::optional<OpaqueSection> kept;
+            note(first, readOpaqueSection(in, tag, tasksRead, kept));
+            if (kept) document.opaqueSections().push_back(std::move(*kept));
             if (in.failed()) return false;
         } else {
             in.seek(at);
@@ -189,7 +194,12 @@ Status writeStrategy(const StrategyDocument& document, BinaryWriter& out, std::u
     out.u16(version.build);
     (protection != nullptr ? *protection : document.protection()).write(out, keyBits);
     document.options().write(out);
-    for (std::size_t i = 0; i < document.taskCount(); ++i) {
+    const std::size_t taskCount = document.taskCount();
+    for (std::size_t i = 0; i <= taskCount; ++i) {
+        for (const OpaqueSection& section : document.opaqueSections()) {
+            if (std::min(section.tasksBefore, taskCount) == i) section.write(out);
+        }
+        if (i == taskCount) break;
         const StrategyTask& task = document.task(i);
         out.tag(StrategyTask::kSectionTag);
         task.placement().write(out);

@@ -4,7 +4,8 @@
 // task ("SWPL", window placement, the task's records, "ETSK"), each display
 // ("PWPL"), the main script ("BSRP"), then a "VTAG" record per virtual tag,
 // an "NTSK" record per network station name, one "NETK", and "ZEOF". All
-// numbers little-endian.
+// numbers little-endian. Display and script sections are kept unread and
+// written back where they were among the task sections.
 //
 // Reading works on the whole file in memory and never reads outside it.
 // Nothing in the document changes until the signature, the version, the

@@ -16,20 +16,18 @@ namespace {
 
 constexpr FourCC kEndOfFile = {'Z', 'E', 'O', 'F'};
 
-// Record tags are read as a 32-bit number; anything outside "0000".."ZZZZ"
-// is not one (the end of the section, or damage).
-bool isRecordTag(const FourCC& tag) {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<std::uint8_t>(tag[i]);
-    return value >= 0x30303030u && value <= 0x5A5A5A5Au;
-}
-
 Status recordProblem(std::size_t at, const FourCC& tag, std::string_view what) {
     return {kRecordLoadError,
             std::string(toString(tag)) + " record at byte " + std::to_string(at) + ": " + std::string(what)};
 }
 
 }  // namespace
+
+bool StrategyTask::isRecordTag(const FourCC& tag) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<std::uint8_t>(tag[i]);
+    return value >= 0x30303030u && value <= 0x5A5A5A5Au;
+}
 
 StrategyTask::StrategyTask(const StrategyTaskServices& services)
     : services_(services), graph_(std::make_unique<TaskGraph>(services.registry)) {}

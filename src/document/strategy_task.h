@@ -96,10 +96,14 @@ class StrategyTask final : public NodeHost {
     // (left in the stream for the caller) or the end of the data. "BTSK"
     // loads the task object and renames the task; "SEGL" makes a wire; any
     // other tag a block of that kind. A record of a kind nobody registered
-    // is skipped and the loading goes on; so it does after a damaged record
+    // is kept as an OpaqueRecord in its place (reported, written back by
+    // saveRecords) and the loading goes on; so it does after a damaged record
     // whose length still frames it. The first problem is returned (32910
     // and where); a reader that ran out of data is failed and ends the load.
     Status loadRecords(BinaryReader& in, int fileVersion);
+    // Record tags are read as a 32-bit number; anything outside
+    // "0000".."ZZZZ" is not one (the end of the section, or damage).
+    static bool isRecordTag(const FourCC& tag);
 
     // ---- NodeHost ----
     std::string ownerName() const override;

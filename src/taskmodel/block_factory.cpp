@@ -3,6 +3,7 @@
 #include <string>
 
 #include "taskmodel/object_record.h"
+#include "taskmodel/opaque_record.h"
 #include "taskmodel/wire.h"
 
 namespace kestrune {
@@ -16,12 +17,12 @@ LoadedObject LoadObjectRecord(const BlockFactory& factory, BinaryReader& in, con
     }
     BlockCreation made = factory.CreateForTag(tag, context);
     if (made.block == nullptr) {
-        RecordReader skipped(in, tag);
-        Status status = skipped.finish({});
-        if (status)
-            status = {kRecordLoadError,
-                      std::string(toString(tag)) + " record skipped: " + made.status.context};
-        return {nullptr, std::move(status)};
+        Status framing;
+        std::unique_ptr<OpaqueRecord> kept = OpaqueRecord::Read(in, tag, context, fileVersion, framing);
+        if (kept == nullptr) return {nullptr, std::move(framing)};
+        return {std::move(kept),
+                {kRecordLoadError,
+                 std::string(toString(tag)) + " record kept as it is, not loaded: " + made.status.context}};
     }
     Status status = made.block->Load(in, fileVersion);
     return {std::move(made.block), std::move(status)};

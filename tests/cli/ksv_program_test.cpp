@@ -112,7 +112,7 @@ TEST_F(ProgramTest, AMissingFileIsNotLoaded) {
     EXPECT_NE(r.err.find("Cannot open file"), std::string::npos) << r.err;
 }
 
-TEST_F(ProgramTest, ARecordOfAnUnknownKindIsALoadError) {
+TEST_F(ProgramTest, ARecordOfAnUnknownKindIsALoadErrorAndKept) {
     std::vector<std::uint8_t> bytes = bytesOf(*sample());
     const std::string pid = "BPID";
     const auto at = std::search(bytes.begin(), bytes.end(), pid.begin(), pid.end());
@@ -125,13 +125,25 @@ TEST_F(ProgramTest, ARecordOfAnUnknownKindIsALoadError) {
     EXPECT_NE(check.err.find("File opened with load error."), std::string::npos) << check.err;
     EXPECT_NE(check.err.find("BXYZ"), std::string::npos) << check.err;
 
-    // The dump still shows everything else.
+    // The dump shows everything, the record by its bytes, and builds the same file.
     const RunResult dump = run("dump " + quoted(path));
     EXPECT_EQ(dump.exitStatus, 1);
     Json j;
     ASSERT_TRUE(parseJson(dump.out, j).ok()) << dump.out;
-    EXPECT_EQ(j["tasks"][0]["blocks"].size(), 1u);
+    ASSERT_EQ(j["tasks"][0]["blocks"].size(), 2u);
+    EXPECT_EQ(j["tasks"][0]["blocks"][1]["tag"], "BXYZ");
     EXPECT_EQ(j["virtual_tags"].size(), 1u);
+    const std::string json = (dir / "unknown.json").string();
+    testing_support::TempDir::write(json, dump.out);
+    const std::string rebuiltPath = (dir / "rebuilt.ksv").string();
+    const RunResult build = run("build " + quoted(json) + " -o " + quoted(rebuiltPath));
+    EXPECT_EQ(build.exitStatus, 0) << build.err;
+    const std::string text = testing_support::TempDir::read(rebuiltPath);
+    const std::vector<std::uint8_t> rebuilt(text.begin(), text.end());
+    constexpr std::size_t kAfterProtection = 8 + Protection::kBlockSize;
+    ASSERT_EQ(rebuilt.size(), bytes.size());
+    EXPECT_TRUE(
+        std::equal(bytes.begin() + kAfterProtection, bytes.end(), rebuilt.begin() + kAfterProtection));
 }
 
 TEST_F(ProgramTest, AProtectedFileNeedsItsPassword) {

@@ -221,5 +221,15 @@ TEST_F(BuildTest, VirtualTagsAreCheckedLikeTheDialogChecksThem) {
                     "too large");
 }
 
+TEST_F(BuildTest, KeptRecordsAndSectionsMustFrame) {
+    expectProblemAt(R"({"sections": [{"tag": "PWPL", "data": "0000"}]})", "sections[0].data",
+                    "whole section");
+    expectProblemAt(R"({"sections": [{"tag": "VTAG", "data": ""}]})", "sections[0].tag");
+    expectProblemAt(R"({"tasks": [{"blocks": [{"tag": "SEGL", "record": ""}]}]})", "tasks[0].blocks[0].tag");
+    expectProblemAt(
+        R"({"tasks": [{"blocks": [{"tag": "BQQQ", "id": 5, "record": "010000000b0001000000000000000000000000000000000000000000"}]}]})",
+        "tasks[0].blocks[0].id", "the record holds the id 1");
+}
+
 }  // namespace
 }  // namespace kestrune::ksv::testing

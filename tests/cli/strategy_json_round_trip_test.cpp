@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "cli/ksv/strategy_json.h"
+#include "document/kept_parts.h"
 #include "ksv_fixture.h"
+#include "resources/message_ids.h"
 #include "rich_strategy.h"
 
 namespace kestrune::ksv::testing {
@@ -92,6 +94,24 @@ TEST_F(RoundTripTest, TheDumpShowsTheRecordsAsNamedFields) {
     EXPECT_EQ(j["virtual_tags"][1]["value"], -7);
     EXPECT_EQ(j["network_tasks"][0], (Json{{"name", "NPLANT2"}, {"text", "10.0.0.2"}}));
     EXPECT_EQ(j["network"]["station_name"], "LINE1");
+}
+
+TEST_F(RoundTripTest, WhatNoClassReadsComesBackThroughTheDump) {
+    auto document = newDocument();
+    fillRichStrategy(*document, env.factory(), false);
+    // The second task's analog input, wired to its PID, becomes a record nothing reads.
+    const std::vector<std::uint8_t> bytes = kestrune::testing::withKeptParts(bytesOf(*document), "BAIN");
+    auto loaded = newDocument();
+    ASSERT_EQ(readStrategy(*loaded, bytes).status.code, kMsgFileLoadError);
+    const Json dumped = dumpStrategy(*loaded);
+    ASSERT_EQ(dumped["sections"].size(), 3u);
+    EXPECT_EQ(dumped["sections"][0]["tasks_before"], 1);
+    EXPECT_EQ(dumped["sections"][2]["tag"], "BSRP");
+    const Json& kept = dumped["tasks"][1]["blocks"][0];
+    EXPECT_EQ(kept["tag"], "BQQQ");
+    EXPECT_EQ(kept["kind"], kAnalogInputKind);
+    EXPECT_EQ(dumped["tasks"][1]["wires"][0]["source"], kept["id"]);
+    EXPECT_EQ(bytesOf(*build(dumped)), bytes);
 }
 
 }  // namespace

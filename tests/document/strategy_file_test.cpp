@@ -4,8 +4,11 @@
 #include <string>
 
 #include "document/document_fixture.h"
+#include "document/kept_parts.h"
 #include "document/protection.h"
+#include "document/task_drawing.h"
 #include "document/virtual_tag.h"
+#include "taskmodel/opaque_record.h"
 #include "taskmodel/wire.h"
 
 namespace kestrune::testing {
@@ -188,45 +191,41 @@ TEST_F(StrategyFileTest, Version40002HasProtectionButNoRefreshPeriod) {
     EXPECT_EQ(reader->document->version().combined(), 40002u);
 }
 
-// A display and a main script section between the tasks and the virtual tags.
-std::vector<std::uint8_t> withForeignSections(const std::vector<std::uint8_t>& bytes) {
-    const std::string text(bytes.begin(), bytes.end());
-    const std::size_t vtag = text.find("VTAG");
-    BinaryWriter extra;
-    extra.tag(fourcc("PWPL"));
-    extra.u16(4);
-    extra.u32(0xDEADBEEF);
-    extra.tag(fourcc("DBTN"));  // an item record
-    extra.u16(3);
-    extra.bytes("abc", 3);
-    extra.tag(fourcc("PBMP"));
-    extra.u32(16);
-    extra.zeros(16);
-    extra.tag(fourcc("PEND"));
-    extra.tag(fourcc("FVKS"));
-    extra.u16(36);
-    extra.zeros(72);
-    extra.u16(1);
-    extra.u16(113);
-    extra.u16(5);
-    extra.tag(fourcc("BSRP"));
-    extra.u16(2 + 48 + 2 + 2 + 4);
-    extra.zeros(2 + 48);  // the window placement
-    extra.u16(2);
-    extra.bytes("x", 2);
-    extra.tag(fourcc("ESRP"));
-    std::vector<std::uint8_t> out(bytes.begin(), bytes.begin() + static_cast<long>(vtag));
-    out.insert(out.end(), extra.data().begin(), extra.data().end());
-    out.insert(out.end(), bytes.begin() + static_cast<long>(vtag), bytes.end());
-    return out;
-}
+// The sample with a third block in the second task, fed by the second
+// block: it holds the largest id and order number of its task, and its
+// record is then made one nothing reads. Display sections and the main
+// script join (kept_parts.h).
+class KeptPartsTest : public StrategyFileTest {
+  protected:
+    std::vector<std::uint8_t> keptBytes() {
+        auto writer = makeWorld();
+        fillSample(*writer->document);
+        StrategyTask& second = writer->document->task(1);
+        Node* feeding = second.graph().nodes().at(1);
+        TestGainBlock& fed = addGain(second, 5.0f, {300, 100, 332, 132});
+        EXPECT_TRUE(second.graph().Connect(*feeding, 0, fed, 0).accepted());
+        return withKeptParts(bytesOf(*writer->document), "BPID");
+    }
 
-TEST_F(StrategyFileTest, DisplayAndScriptSectionsAreReportedAndEverythingElseLoads) {
-    auto writer = makeWorld();
-    fillSample(*writer->document);
-    const auto bytes = withForeignSections(bytesOf(*writer->document));
-    EXPECT_EQ(topLevelTags(bytes), (std::vector<std::string>{"SWPL", "ETSK", "SWPL", "ETSK", "PWPL", "BSRP",
-                                                             "VTAG", "VTAG", "NTSK", "NETK", "ZEOF"}));
+    static OpaqueRecord* keptRecord(StrategyDocument& document) {
+        const std::vector<Node*> nodes = document.task(1).graph().nodes();
+        return nodes.size() == 3 ? dynamic_cast<OpaqueRecord*>(nodes[2]) : nullptr;
+    }
+
+    // The record's bytes from its tag to its end.
+    static std::vector<std::uint8_t> recordIn(const std::vector<std::uint8_t>& bytes) {
+        const std::size_t at = findTag(bytes, "BQQQ");
+        if (at + 6 > bytes.size()) return {};
+        const std::size_t length = bytes[at + 4] | (bytes[at + 5] << 8);
+        return {bytes.begin() + static_cast<long>(at), bytes.begin() + static_cast<long>(at + 6 + length)};
+    }
+};
+
+TEST_F(KeptPartsTest, WhatNoClassReadsIsReportedKeptAndEverythingElseLoads) {
+    const auto bytes = keptBytes();
+    EXPECT_EQ(topLevelTags(bytes),
+              (std::vector<std::string>{"SWPL", "ETSK", "PWPL", "SWPL", "ETSK", "PWPL", "BSRP", "VTAG",
+                                        "VTAG", "NTSK", "NETK", "ZEOF"}));
     auto reader = makeWorld();
     const StrategyReadResult result = load(*reader, bytes);
     EXPECT_EQ(result.status.code, kMsgFileLoadError);
@@ -234,23 +233,73 @@ TEST_F(StrategyFileTest, DisplayAndScriptSectionsAreReportedAndEverythingElseLoa
     EXPECT_EQ(reader->document->taskCount(), 2u);
     EXPECT_EQ(reader->document->virtualTags().size(), 2u);
     EXPECT_EQ(reader->document->networkSettings().stationName, "LINE1");
+
+    const auto& sections = reader->document->opaqueSections();
+    ASSERT_EQ(sections.size(), 3u);
+    const std::vector<std::uint8_t> first = displaySection(0xD15A0001);
+    EXPECT_EQ(sections[0].bytes, std::vector<std::uint8_t>(first.begin() + 4, first.end()));
+    EXPECT_EQ(sections[0].tasksBefore, 1u);
+    EXPECT_EQ(sections[1].tasksBefore, 2u);
+    EXPECT_EQ(toString(sections[2].tag), "BSRP");
+    // The record is a node in its place, with its id, and its wire ends at it.
+    OpaqueRecord* kept = keptRecord(*reader->document);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_TRUE(kept->nodePartRead());
+    EXPECT_EQ(kept->storedKind(), kPidKind);
+    EXPECT_EQ(kept->order(), 3u);  // after the task object's and the two blocks'
+    ASSERT_EQ(kept->incomingWires().items().size(), 1u);
+    EXPECT_EQ(kept->incomingWires().items()[0]->source(), reader->document->task(1).graph().nodes()[1]);
+
+    // Saved unchanged, the file comes back byte for byte.
+    EXPECT_EQ(bytesOf(*reader->document), bytes);
 }
 
-TEST_F(StrategyFileTest, ARecordOfAnUnregisteredKindIsSkippedAndTheRestLoads) {
-    auto writer = makeWorld();
-    fillSample(*writer->document);
-    auto bytes = bytesOf(*writer->document);
-    // Turn the first task's gain block into a kind nobody registered here.
-    const std::string text(bytes.begin(), bytes.end());
-    const std::size_t at = text.find("BPID");
-    ASSERT_NE(at, std::string::npos);
-    std::copy_n("BAIN", 4, bytes.begin() + static_cast<long>(at));
+TEST_F(KeptPartsTest, ANewBlockTakesNeitherTheKeptRecordsIdNorItsOrder) {
+    const auto bytes = keptBytes();
     auto reader = makeWorld();
-    const StrategyReadResult result = load(*reader, bytes);
-    EXPECT_EQ(result.status.code, kMsgFileLoadError);
-    EXPECT_EQ(reader->document->task(0).graph().nodes().size(), 0u);
-    EXPECT_EQ(reader->document->task(1).graph().nodes().size(), 2u);
-    EXPECT_EQ(reader->document->virtualTags().size(), 2u);
+    ASSERT_EQ(load(*reader, bytes).status.code, kMsgFileLoadError);
+    const OpaqueRecord* kept = keptRecord(*reader->document);
+    ASSERT_NE(kept, nullptr);
+    TestGainBlock& added = addGain(reader->document->task(1), 6.0f, {400, 100, 432, 132});
+    EXPECT_GT(added.id(), kept->id());
+    EXPECT_EQ(added.order(), kept->order() + 1);
+
+    // The sections and the record stay in their places, the same bytes.
+    const auto saved = bytesOf(*reader->document);
+    EXPECT_EQ(topLevelTags(saved), topLevelTags(bytes));
+    EXPECT_EQ(recordIn(saved), recordIn(bytes));
+    for (const auto& section : reader->document->opaqueSections()) {
+        const std::string text(saved.begin(), saved.end());
+        EXPECT_NE(text.find(std::string(section.bytes.begin(), section.bytes.end())), std::string::npos);
+    }
+}
+
+TEST_F(KeptPartsTest, DeletingTheBlockThatFeedsTheKeptRecordClosesUpAroundIt) {
+    auto reader = makeWorld();
+    ASSERT_EQ(load(*reader, keptBytes()).status.code, kMsgFileLoadError);
+    StrategyTask& second = reader->document->task(1);
+    const OpaqueRecord* before = keptRecord(*reader->document);
+    ASSERT_NE(before, nullptr);
+    const std::uint32_t order = before->order();
+    ASSERT_TRUE(second.graph().DeleteNode(*second.graph().nodes().at(1)));
+    ASSERT_EQ(second.graph().nodes().size(), 2u);
+    auto* kept = dynamic_cast<OpaqueRecord*>(second.graph().nodes()[1]);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->order(), order - 1);
+    EXPECT_TRUE(kept->incomingWires().items().empty());
+    // Nothing draws or hits it, and it cannot run.
+    EXPECT_EQ(HitTestTask(second, {310, 110}), nullptr);
+    EXPECT_EQ(reader->document->validateAll(), kMsgGenericError);
+    ASSERT_FALSE(reader->ui.messages().empty());
+    EXPECT_NE(reader->ui.messages().back().find("cannot run in this version"), std::string::npos);
+
+    // What changed in its node part is saved with it.
+    auto again = makeWorld();
+    ASSERT_EQ(load(*again, bytesOf(*reader->document)).status.code, kMsgFileLoadError);
+    const auto* reloaded = dynamic_cast<OpaqueRecord*>(again->document->task(1).graph().nodes().at(1));
+    ASSERT_NE(reloaded, nullptr);
+    EXPECT_EQ(reloaded->order(), order - 1);
+    EXPECT_FALSE(reloaded->inputs()[0].isConnected());
 }
 
 TEST_F(StrategyFileTest, TheTaskObjectRecordRenamesTheTask) {

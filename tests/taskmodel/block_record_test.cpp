@@ -9,6 +9,7 @@
 #include "resources/message_ids.h"
 #include "taskmodel/legacy_program_block.h"
 #include "taskmodel/object_record.h"
+#include "taskmodel/opaque_record.h"
 #include "taskmodel/wire.h"
 #include "test_blocks.h"
 
@@ -247,18 +248,29 @@ TEST_F(BlockRecordTest, LoadedClipboardNumberPublishesNoTag) {
 
 // ---- the loader's dispatch ----
 
-TEST_F(BlockRecordTest, RecordOfAnUnregisteredKindIsSkippedAndTheRestLoads) {
+TEST_F(BlockRecordTest, RecordOfAnUnregisteredKindIsKeptWholeAndTheRestLoads) {
     GainBlock& pid = add(kPidKind);  // no one registered PID
     GainBlock& gain = add();
+    pid.setOrder(7);
     auto bytes = bytesOf(pid);
     const auto next = bytesOf(gain);
     bytes.insert(bytes.end(), next.begin(), next.end());
 
     BinaryReader in(bytes);
-    LoadedObject skipped = LoadObjectRecord(factory, in, in.tag(), other, kVersion);
-    EXPECT_EQ(skipped.object, nullptr);
-    EXPECT_EQ(skipped.status.code, kMsgFileLoadError);
-    EXPECT_NE(skipped.status.context.find("BPID"), std::string::npos) << skipped.status.context;
+    LoadedObject kept = LoadObjectRecord(factory, in, in.tag(), other, kVersion);
+    EXPECT_EQ(kept.status.code, kMsgFileLoadError);
+    EXPECT_NE(kept.status.context.find("BPID"), std::string::npos) << kept.status.context;
+    auto* record = dynamic_cast<OpaqueRecord*>(kept.object.get());
+    ASSERT_NE(record, nullptr);
+    // Its node part is read: the id and the order number stay taken.
+    EXPECT_EQ(record->id(), pid.id());
+    EXPECT_EQ(record->order(), 7u);
+    EXPECT_EQ(otherRegistry.FindNode(pid.id()), record);
+    EXPECT_EQ(record->Validate(), kMsgGenericError);
+    EXPECT_EQ(record->Start(), kMsgGenericError);
+    BinaryWriter again;
+    ASSERT_TRUE(record->Save(again).ok());
+    EXPECT_EQ(again.data(), bytesOf(pid));
 
     LoadedObject loaded = LoadObjectRecord(factory, in, in.tag(), other, kVersion);
     ASSERT_TRUE(loaded.status.ok()) << loaded.status.context;
@@ -268,18 +280,38 @@ TEST_F(BlockRecordTest, RecordOfAnUnregisteredKindIsSkippedAndTheRestLoads) {
     EXPECT_TRUE(in.atEnd());
 }
 
-TEST_F(BlockRecordTest, UnknownTagIsSkippedByItsLength) {
+TEST_F(BlockRecordTest, UnknownTagIsKeptByItsLengthEvenTooShortForANode) {
     BinaryWriter out;
     RecordWriter record(out, fourcc("QQQQ"));
     out.u32(0xDEADBEEF);
     ASSERT_TRUE(record.finish().ok());
+    const std::vector<std::uint8_t> recordBytes = out.data();
     out.tag(fourcc("ZEOF"));
     const auto bytes = out.take();
     BinaryReader in(bytes);
-    LoadedObject skipped = LoadObjectRecord(factory, in, in.tag(), other, kVersion);
-    EXPECT_EQ(skipped.object, nullptr);
-    EXPECT_EQ(skipped.status.code, kMsgFileLoadError);
+    LoadedObject kept = LoadObjectRecord(factory, in, in.tag(), other, kVersion);
+    EXPECT_EQ(kept.status.code, kMsgFileLoadError);
+    auto* opaque = dynamic_cast<OpaqueRecord*>(kept.object.get());
+    ASSERT_NE(opaque, nullptr);
+    EXPECT_FALSE(opaque->nodePartRead());
+    EXPECT_EQ(opaque->kind(), kUnknownKind);
+    BinaryWriter again;
+    ASSERT_TRUE(opaque->Save(again).ok());
+    EXPECT_EQ(again.data(), recordBytes);
     EXPECT_EQ(in.tag(), fourcc("ZEOF"));
+}
+
+TEST_F(BlockRecordTest, AnUnknownRecordLongerThanTheDataGivesNothing) {
+    BinaryWriter out;
+    out.tag(fourcc("QQQQ"));
+    out.u16(40);
+    out.u32(1);
+    const auto bytes = out.take();
+    BinaryReader in(bytes);
+    LoadedObject kept = LoadObjectRecord(factory, in, in.tag(), other, kVersion);
+    EXPECT_EQ(kept.object, nullptr);
+    EXPECT_EQ(kept.status.code, kMsgFileLoadError);
+    EXPECT_TRUE(in.failed());
 }
 
 TEST_F(BlockRecordTest, DamagedRecordOfARegisteredKindKeepsWhatWasRead) {

@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "cli/ksv/kept_json_build.h"
 #include "cli/ksv/strategy_json.h"
 #include "cli/ksv/task_json_build.h"
 #include "document/strategy_document.h"
@@ -164,12 +165,13 @@ Status readTasks(const Json& list, StrategyDocument& document) {
 
 Status buildStrategy(const Json& json, StrategyDocument& document) {
     JsonObject top(json, "");
-    top.allowOnly(
-        {"version", "protected", "password", "options", "tasks", "virtual_tags", "network_tasks", "network"});
+    top.allowOnly({"version", "protected", "password", "options", "tasks", "sections", "virtual_tags",
+                   "network_tasks", "network"});
     // The version is what the file was; a built file is always of this version.
     top.object("version");
     const Json* options = top.object("options");
     const Json* tasks = top.array("tasks");
+    const Json* sections = top.array("sections");
     const Json* virtualTags = top.array("virtual_tags");
     const Json* networkTasks = top.array("network_tasks");
     const Json* network = top.object("network");
@@ -180,6 +182,9 @@ Status buildStrategy(const Json& json, StrategyDocument& document) {
     }
     if (tasks != nullptr) {
         if (Status s = readTasks(*tasks, document); !s) return s;
+    }
+    if (sections != nullptr) {
+        if (Status s = buildKeptSections(*sections, document); !s) return s;
     }
     if (virtualTags != nullptr) {
         if (Status s = readVirtualTags(*virtualTags, document); !s) return s;

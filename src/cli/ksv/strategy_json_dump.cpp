@@ -10,6 +10,7 @@
 #include "document/strategy_document.h"
 #include "engine/scan_task.h"
 #include "taskmodel/block_catalogue.h"
+#include "taskmodel/opaque_record.h"
 #include "taskmodel/wire.h"
 
 namespace kestrune::ksv {
@@ -119,6 +120,20 @@ Json blockJson(Block& block) {
     return j;
 }
 
+// A record no class reads: its tag and its bytes, with what its node part
+// says shown beside them (the build takes them from the bytes).
+Json opaqueJson(const OpaqueRecord& record) {
+    Json j;
+    j["tag"] = std::string(toString(record.fileTag()));
+    if (record.nodePartRead()) {
+        j["kind"] = record.storedKind();
+        j["id"] = record.id();
+        j["order"] = record.order();
+    }
+    j["record"] = toHex(record.body());
+    return j;
+}
+
 Json wireJson(const Wire& wire) {
     Json points = Json::array();
     for (const Point& p : wire.points()) points.push_back(pointJson(p));
@@ -160,7 +175,11 @@ Json taskJson(const StrategyTask& task) {
 
     Json blocks = Json::array();
     for (Node* node : task.graph().nodes()) {
-        if (auto* block = dynamic_cast<Block*>(node)) blocks.push_back(blockJson(*block));
+        if (auto* block = dynamic_cast<Block*>(node)) {
+            blocks.push_back(blockJson(*block));
+        } else if (const auto* opaque = dynamic_cast<const OpaqueRecord*>(node)) {
+            blocks.push_back(opaqueJson(*opaque));
+        }
     }
     j["blocks"] = std::move(blocks);
     Json wires = Json::array();
@@ -182,6 +201,15 @@ Json dumpStrategy(const StrategyDocument& document) {
     Json tasks = Json::array();
     for (const auto& task : document.tasks()) tasks.push_back(taskJson(*task));
     j["tasks"] = std::move(tasks);
+    if (!document.opaqueSections().empty()) {
+        Json sections = Json::array();
+        for (const OpaqueSection& section : document.opaqueSections()) {
+            sections.push_back({{"tag", std::string(toString(section.tag))},
+                                {"tasks_before", section.tasksBefore},
+                                {"data", toHex(section.bytes)}});
+        }
+        j["sections"] = std::move(sections);
+    }
     Json tags = Json::array();
     for (const auto& tag : document.virtualTags()) tags.push_back(virtualTagJson(*tag));
     j["virtual_tags"] = std::move(tags);

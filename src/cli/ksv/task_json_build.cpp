@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "cli/ksv/block_record.h"
+#include "cli/ksv/kept_json_build.h"
 #include "cli/ksv/settings_json.h"
 #include "cli/ksv/strategy_json_keys.h"
 #include "cli/ksv/wire_json_build.h"
@@ -106,16 +107,8 @@ Status readRecordFields(JsonObject& o, BlockCommonPart& common, IdPlan& ids) {
 
 // The given payload, or the one the block has now.
 Status readPayload(JsonObject& o, const Block& block, std::vector<std::uint8_t>& payload) {
-    std::string hex;
     if (!o.has("payload")) return kindPayload(block, payload);
-    o.text("payload", hex, 2 * 65535);
-    if (!o) return o.problem();
-    std::size_t badAt = 0;
-    if (!fromHex(hex, payload, badAt)) {
-        return invalidAt(o.pathOf("payload"),
-                         "not hex digits in pairs (at character " + std::to_string(badAt) + ")");
-    }
-    return {};
+    return readHexMember(o, "payload", 65535, payload);
 }
 
 // Loads the record and then the settings that differ from it.
@@ -164,6 +157,7 @@ const BlockKindInfo* blockKind(JsonObject& o) {
 
 Status buildBlock(const Json& json, const std::string& path, std::size_t index, StrategyTask& task,
                   IdPlan& ids, BuiltBlocks& built) {
+    if (json.is_object() && json.contains("record")) return buildKeptRecord(json, path, task, ids);
     JsonObject o(json, path);
     o.allowOnly({"kind", "tag", "kind_name", "id", "instance", "name", "caption", "order", "box", "inputs",
                  "outputs", "consumers", "settings", "payload"});

@@ -6,6 +6,7 @@
 
 #include "cli/ksv/task_json_build.h"
 #include "document/strategy_task.h"
+#include "document/task_drawing.h"
 #include "taskmodel/connect_request.h"
 #include "taskmodel/object_registry.h"
 #include "taskmodel/wire.h"
@@ -13,34 +14,33 @@
 namespace kestrune::ksv {
 namespace {
 
-// The task's objects a wire may end at: its task object and its blocks.
-std::vector<Block*> endsOf(StrategyTask& task) {
-    std::vector<Block*> ends{&task.taskObject()};
-    for (Node* node : task.graph().nodes()) {
-        if (auto* block = dynamic_cast<Block*>(node)) ends.push_back(block);
-    }
+// The task's objects a wire may end at: its task object and its nodes (the
+// blocks, and the records kept unread, which the file's wires may name).
+std::vector<Node*> endsOf(StrategyTask& task) {
+    std::vector<Node*> ends{&task.taskObject()};
+    for (Node* node : task.graph().nodes()) ends.push_back(node);
     return ends;
 }
 
 // An end by id (a number) or by name (a string), in this task.
-Block* findEnd(JsonObject& o, std::string_view key, StrategyTask& task) {
+Node* findEnd(JsonObject& o, std::string_view key, StrategyTask& task) {
     const Json* v = o.find(key);
     if (v == nullptr) {
         o.fail(key, "a wire needs its \"source\" and \"target\"");
         return nullptr;
     }
-    const std::vector<Block*> ends = endsOf(task);
-    std::vector<Block*> found;
+    const std::vector<Node*> ends = endsOf(task);
+    std::vector<Node*> found;
     if (v->is_string()) {
         const auto& name = v->get_ref<const std::string&>();
         std::copy_if(ends.begin(), ends.end(), std::back_inserter(found),
-                     [&](Block* b) { return b->name() == name; });
+                     [&](Node* b) { return !b->name().empty() && b->name() == name; });
         if (found.size() > 1) o.fail(key, "more than one block of this task is named \"" + name + "\"");
     } else {
         std::uint16_t id = 0;
         o.integer(key, id, 1, 0xFFFF);
         std::copy_if(ends.begin(), ends.end(), std::back_inserter(found),
-                     [&](Block* b) { return b->id() == id; });
+                     [&](Node* b) { return b->id() == id; });
     }
     if (o && found.empty()) o.fail(key, "no block of this task has it");
     return o && found.size() == 1 ? found.front() : nullptr;
@@ -81,8 +81,8 @@ Status buildWire(const Json& json, const std::string& path, StrategyTask& task, 
     JsonObject o(json, path);
     o.allowOnly({"id", "instance", "source", "output", "target", "input", "second_source", "second_target",
                  "points", "source_anchor", "target_anchor"});
-    Block* source = findEnd(o, "source", task);
-    Block* target = findEnd(o, "target", task);
+    Node* source = findEnd(o, "source", task);
+    Node* target = findEnd(o, "target", task);
     std::uint16_t output = 0;
     std::uint16_t input = 0;
     o.integer("output", output);
@@ -126,10 +126,13 @@ Status buildWire(const Json& json, const std::string& path, StrategyTask& task, 
     o.integer("instance", instance);
     o.integer("second_source", secondSource);
     o.integer("second_target", secondTarget);
-    std::vector<Point> points = plainRoute(source->box(), target->box());
+    // A record kept unread has no box to route from.
+    const Rect sourceBox = BlockBoxOf(source).value_or(Rect{});
+    const Rect targetBox = BlockBoxOf(target).value_or(Rect{});
+    std::vector<Point> points = plainRoute(sourceBox, targetBox);
     if (Status s = readPoints(o, points); !s) return s;
-    Point sourceAnchor = points.empty() ? Point{} : offsetFrom(points.front(), source->box());
-    Point targetAnchor = points.empty() ? Point{} : offsetFrom(points.back(), target->box());
+    Point sourceAnchor = points.empty() ? Point{} : offsetFrom(points.front(), sourceBox);
+    Point targetAnchor = points.empty() ? Point{} : offsetFrom(points.back(), targetBox);
     o.point("source_anchor", sourceAnchor);
     o.point("target_anchor", targetAnchor);
     if (!o) return o.problem();
