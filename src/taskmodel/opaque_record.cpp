@@ -6,7 +6,7 @@
 #include "resources/message_ids.h"
 #include "taskmodel/object_record.h"
 #include "taskmodel/task_graph.h"
-#include "taskmodel/task_view_host.h"
+#include "taskmodel/node_host.h"
 
 namespace kestrune {
 namespace {
@@ -19,6 +19,13 @@ std::int16_t kindIn(std::span<const std::uint8_t> body) {
     return static_cast<std::int16_t>(body[kKindOffset] | (body[kKindOffset + 1] << 8));
 }
 
+// The task graph that hands out order numbers, when the record sits in one.
+TaskGraph* orderingGraphOf(const NodeContext& context) {
+    if (!context.live || context.host == nullptr) return nullptr;
+    NodeGraph* graph = context.host->ownerGraph();
+    return graph != nullptr ? graph->asTaskGraph() : nullptr;
+}
+
 }  // namespace
 
 OpaqueRecord::OpaqueRecord(const NodeContext& context, std::int16_t storedKind, const FourCC& tag,
@@ -28,11 +35,11 @@ OpaqueRecord::OpaqueRecord(const NodeContext& context, std::int16_t storedKind, 
       storedKind_(storedKind) {
     // Counted like every live block, so that a block placed later does not
     // take the number this one holds.
-    if (context.live && context.graph != nullptr) setOrder(context.graph->takeOrderNumber());
+    if (TaskGraph* graph = orderingGraphOf(context)) setOrder(graph->takeOrderNumber());
 }
 
 OpaqueRecord::~OpaqueRecord() {
-    if (isLive() && context().graph != nullptr) context().graph->releaseOrderNumber();
+    if (TaskGraph* graph = orderingGraphOf(context())) graph->releaseOrderNumber();
 }
 
 std::unique_ptr<OpaqueRecord> OpaqueRecord::Read(BinaryReader& in, const FourCC& tag,
@@ -90,7 +97,7 @@ int OpaqueRecord::HitTest(int, int) {
 Code OpaqueRecord::Validate() {
     if (context().ui != nullptr) {
         std::string text;
-        if (context().view != nullptr) text = context().view->taskName() + ": ";
+        if (context().host != nullptr) text = context().host->ownerName() + ": ";
         text += "a block of kind " + std::to_string(storedKind_) + " (" + std::string(toString(fileTag())) +
                 ") cannot run in this version. It is kept in the strategy as it was read.";
         showMessageText(*context().ui, text);
