@@ -48,11 +48,11 @@ struct AiStrategy {
     std::shared_ptr<ManualSimClock> clock = std::make_shared<ManualSimClock>();
     DeviceListDriver driver{list, standardDeviceTypes(clock)};
     BlockServices services{&driver, nullptr, nullptr, nullptr, nullptr};
-    bench::BenchView view;
+    bench::BenchView view{&graph};
     TagDatabase tags;
     ObjectRegistry registry;
     TaskGraph graph{registry};
-    NodeContext context{registry, &graph, nullptr, nullptr, nullptr, true, &view, &tags};
+    NodeContext context{registry, nullptr, nullptr, nullptr, true, &view, &tags};
     AnalogInputBlock* ai = nullptr;
     DeviceHandle handle = 0;
 

@@ -17,16 +17,21 @@
 #include "components/tagdb/tag_database.h"
 #include "taskmodel/output_value.h"
 #include "taskmodel/tag_publication.h"
-#include "taskmodel/task_view_host.h"
+#include "taskmodel/node_host.h"
 
 namespace kestrune::bench {
 
-class BenchView : public TaskViewHost {
+class BenchView : public NodeHost {
   public:
-    std::string taskName() const override { return "TASK1"; }
+    explicit BenchView(NodeGraph* graph) : graph_(graph) {}
+    std::string ownerName() const override { return "TASK1"; }
+    NodeGraph* ownerGraph() const override { return graph_; }
     bool showCaptions() const override { return true; }
     bool showOrderNumbers() const override { return false; }
     void invalidate(const Rect&, bool) override {}
+
+  private:
+    NodeGraph* graph_;
 };
 
 // The data movement of a block scan without a block: a wired source value,

@@ -27,7 +27,6 @@
 #include "taskmodel/object_registry.h"
 #include "taskmodel/tag_publication.h"
 #include "taskmodel/task_graph.h"
-#include "taskmodel/task_view_host.h"
 
 namespace kestrune {
 namespace {
@@ -70,11 +69,11 @@ class SourceBlock : public Block {
 
 // One task with a PID fed by one source and a calculation fed by two.
 struct Strategy {
-    bench::BenchView view;
+    bench::BenchView view{&graph};
     TagDatabase tags;
     ObjectRegistry registry;
     TaskGraph graph{registry};
-    NodeContext context{registry, &graph, nullptr, nullptr, nullptr, true, &view, &tags};
+    NodeContext context{registry, nullptr, nullptr, nullptr, true, &view, &tags};
     SourceBlock* feedback = nullptr;
     SourceBlock* x = nullptr;
     SourceBlock* y = nullptr;

@@ -27,19 +27,24 @@
 #include "taskmodel/block_catalogue.h"
 #include "taskmodel/object_registry.h"
 #include "taskmodel/task_graph.h"
-#include "taskmodel/task_view_host.h"
+#include "taskmodel/node_host.h"
 
 namespace kestrune {
 namespace {
 
 constexpr int kBlocks = 1000;
 
-class BenchView : public TaskViewHost {
+class BenchView : public NodeHost {
   public:
-    std::string taskName() const override { return "TASK1"; }
+    explicit BenchView(NodeGraph* graph) : graph_(graph) {}
+    std::string ownerName() const override { return "TASK1"; }
+    NodeGraph* ownerGraph() const override { return graph_; }
     bool showCaptions() const override { return false; }
     bool showOrderNumbers() const override { return false; }
     void invalidate(const Rect&, bool) override {}
+
+  private:
+    NodeGraph* graph_;
 };
 
 // As little as a block can do: the running check every kind makes, and a count.
@@ -79,10 +84,10 @@ struct Strategy {
     MainQueue queue;
     Scheduler scheduler{ticks, clock, queue};
     std::unique_ptr<OpcClient> opc;
-    BenchView view;
+    BenchView view{&graph};
     ObjectRegistry registry;
     TaskGraph graph{registry};
-    NodeContext context{registry, &graph, nullptr, nullptr, nullptr, true, &view, nullptr};
+    NodeContext context{registry, nullptr, nullptr, nullptr, true, &view, nullptr};
     TaskServices services{scheduler, queue};
     std::unique_ptr<ScanTask> task;
     std::vector<Node*> nodes;

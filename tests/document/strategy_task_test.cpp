@@ -23,7 +23,7 @@ TEST_F(StrategyTaskTest, ATaskRegistersItsNameAndItsBlocksPublishUnderIt) {
 
     ASSERT_TRUE(task.rename("OVEN").ok());
     EXPECT_TRUE(world->tags.IsTagExist("OVEN", block.name()));
-    EXPECT_EQ(task.taskName(), "OVEN");
+    EXPECT_EQ(task.ownerName(), "OVEN");
     EXPECT_EQ(task.rename("").code, kMsgInvalidTaskOrTagName);
     EXPECT_EQ(task.rename("TENLETTERS").code, kMsgInvalidTaskOrTagName);
     EXPECT_EQ(task.rename(kVirtualTaskName).code, kMsgInvalidTaskOrTagName);

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "resources/message_ids.h"
+#include "resources/tool_icons.h"
 #include "support/stub_node.h"
 #include "taskmodel/display_item_catalogue.h"
 #include "test_blocks.h"
@@ -57,7 +58,10 @@ TEST(DisplayItemCatalogueTest, EveryItemToolHasOneItemKindApartFromTheBlocks) {
     for (int tool = 34001; tool <= 34024; ++tool) {
         EXPECT_NE(FindDisplayItemKindByTool(tool), nullptr) << tool;
         EXPECT_EQ(FindKindByTool(tool), nullptr) << tool;
+        EXPECT_TRUE(hasToolIcon(tool)) << tool;
     }
+    // The display designer's pointer places nothing.
+    EXPECT_EQ(FindDisplayItemKindByTool(34000), nullptr);
 }
 
 class MeterItem : public test_support::StubNode {
@@ -98,9 +102,11 @@ TEST_F(NodeFactoryTest, RefusesItemKindsNobodyRegisteredAndTagsNobodyKnows) {
         EXPECT_NE(m.status.context.find("Bar Graph"), std::string::npos) << m.status.context;
     }
     EXPECT_EQ(factory.CreateNodeForTag(fourcc("QQQQ"), context).status.code, kNodeKindUnavailable);
-    const NodeCreation pointer = factory.CreateNodeForTool(kToolPointer, context);
-    EXPECT_EQ(pointer.node, nullptr);
-    EXPECT_TRUE(pointer.status.ok());
+    for (const int pointerTool : {kToolPointer, 34000}) {
+        const NodeCreation pointer = factory.CreateNodeForTool(pointerTool, context);
+        EXPECT_EQ(pointer.node, nullptr);
+        EXPECT_TRUE(pointer.status.ok());
+    }
     EXPECT_EQ(factory.Register<MeterItem>(kAnalogMeterKind).code, kNodeKindUnavailable);
     EXPECT_EQ(factory.Register<MeterItem>(413).code, kNodeKindUnavailable);
 }

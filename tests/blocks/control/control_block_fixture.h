@@ -18,6 +18,7 @@
 #include "taskmodel/block_factory.h"
 #include "taskmodel/object_registry.h"
 #include "taskmodel/task_graph.h"
+#include "support/source_block.h"
 #include "support/stub_node_host.h"
 
 namespace kestrune::control_test {
@@ -26,18 +27,7 @@ inline constexpr int kFileVersion = 4;
 
 using TaskView = test_support::StubNodeHost;
 
-// A block with one output of a chosen type that a test sets directly: the
-// upstream end of a wire. It publishes no tag (made as a tag block).
-class SourceBlock : public Block {
-  public:
-    SourceBlock(const NodeContext& context, DataType type) : Block(context, kTagBlockKind) {
-        setOutputPorts({{type, 0}});
-        createOutputValues();
-    }
-    void set(float v) { outputValue(0)->setFloat(v); }
-    void setInteger(std::int32_t v) { outputValue(0)->setInteger(v); }
-    void setText(std::string_view v) { outputValue(0)->setText(v); }
-};
+using test_support::SourceBlock;
 
 class ControlBlockTest : public ::testing::Test {
   protected:

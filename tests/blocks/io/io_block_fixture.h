@@ -31,6 +31,7 @@
 #include "taskmodel/object_record.h"
 #include "taskmodel/object_registry.h"
 #include "taskmodel/task_graph.h"
+#include "support/source_block.h"
 #include "support/stub_node.h"
 #include "support/stub_node_host.h"
 
@@ -100,17 +101,11 @@ class RunErrorTexts : public RunErrorSink {
     std::vector<std::string> texts;
 };
 
-// A block with one output a test sets by hand: the upstream end of a wire.
-// It stands for a display item when given one (as a tag block in display
-// mode does). It publishes no tag.
-class SourceBlock : public Block, public DisplayItemBinding {
+// The shared source block that stands for a display item when given one (as
+// a tag block in display mode does).
+class SourceBlock : public test_support::SourceBlock, public DisplayItemBinding {
   public:
-    SourceBlock(const NodeContext& context, DataType type) : Block(context, kTagBlockKind) {
-        setOutputPorts({{type, 0}});
-        createOutputValues();
-    }
-    void set(float v) { outputValue(0)->setFloat(v); }
-    void setInteger(std::int32_t v) { outputValue(0)->setInteger(v); }
+    using test_support::SourceBlock::SourceBlock;
     Node* boundDisplayItem() const override { return item; }
     Node* item = nullptr;
 };
