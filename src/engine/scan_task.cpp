@@ -149,11 +149,6 @@ void ScanTask::releaseScripts() {
     postScript_.release();
 }
 
-void ScanTask::cancelScripts() {
-    preScript_.cancel();
-    postScript_.cancel();
-}
-
 void ScanTask::waitForThreadToSettle() const {
     // Lets the thread reach its wait, so that the scheduler finds it ready
     // at its next tick; a thread that has not got there by then is simply
@@ -174,9 +169,9 @@ bool ScanTask::IsTaskStopped() {
     switch (thread_->pollStopped(timing_.periodTicks())) {
         case TaskThread::StopPoll::NotYetReportStuck:
             reportText(TaskThread::cannotStopText(name()));
-            // A scan that hangs is the block's affair; a script that never
-            // ends would hold the stop for ever, so it is ended here.
-            cancelScripts();
+            // A script that never ends (a task script, or a block's inside a
+            // scan) would hold the stop for ever, so it is ended here.
+            thread_->cancelRunningScript();
             return false;
         case TaskThread::StopPoll::NotYet:
             return false;

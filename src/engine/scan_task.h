@@ -14,8 +14,9 @@
 // the thread to end; the stop poll (IsTaskStopped, main thread) answers
 // "stopped" once the thread has ended, after stopping every node of the scan
 // list and leaving the running-task list. A thread that does not end is
-// reported by the poll, which then also cancels a script the thread is
-// running, so that a script that never ends cannot hold the stop.
+// reported by the poll, which then also cancels the script the thread is
+// running (RunningScriptSlot), so that a script that never ends cannot hold
+// the stop.
 //
 // The task is the context of its own scripts (ScriptContext).
 //
@@ -166,7 +167,6 @@ class ScanTask final : public Block, public SchedulableTask, public ScriptContex
     // Stops every node of the scan list while emptying it.
     void stopScanList();
     void releaseScripts();
-    void cancelScripts();
     void reportText(std::string_view text) const;
     void waitForThreadToSettle() const;
 

@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include "engine/running_script.h"
 #include "resources/message_ids.h"
 #include "resources/string_table.h"
 
@@ -80,11 +81,9 @@ Code TaskScript::prepare(ScriptHost& host, ScriptContext& context, std::string_v
     switch (p.outcome) {
         case ScriptPreparation::Outcome::Absent:
             return kOk;
-        case ScriptPreparation::Outcome::Ready: {
-            std::lock_guard lock(mutex_);
+        case ScriptPreparation::Outcome::Ready:
             script_ = std::move(p.script);
             return kOk;
-        }
         default:
             failureText = failureFor(p, taskName);
             host.disableScripts();
@@ -92,31 +91,20 @@ Code TaskScript::prepare(ScriptHost& host, ScriptContext& context, std::string_v
     }
 }
 
-bool TaskScript::ready() const {
-    std::lock_guard lock(mutex_);
-    return script_ != nullptr;
-}
-
 Code TaskScript::run(ScriptHost& host, std::string_view taskName) {
-    // Only this thread replaces the script while the task runs, so it is
-    // read here without the lock, which cancel must be able to take meanwhile.
     if (script_ == nullptr || host.scriptsDisabled()) return kOk;
-    if (!script_->run(scriptName(taskName)).failed()) return kOk;
+    bool failed = false;
+    {
+        RunningScriptSlot::Scope running(RunningScriptSlot::ofThisThread(), *script_);
+        failed = script_->run(scriptName(taskName)).failed();
+    }
+    if (!failed) return kOk;
     host.disableScripts();
     return kMsgSyntaxError;
 }
 
-void TaskScript::cancel() {
-    std::lock_guard lock(mutex_);
-    if (script_ != nullptr) script_->cancel();
-}
-
 void TaskScript::release() {
-    std::unique_ptr<PreparedScript> gone;
-    {
-        std::lock_guard lock(mutex_);
-        gone = std::move(script_);
-    }
+    script_.reset();
 }
 
 }  // namespace kestrune

@@ -7,12 +7,11 @@
 // Threads: the text is edited and the script prepared on the main thread
 // while the task is stopped; run and the final release happen on the task's
 // thread, which is started after the preparation and joined before the next.
-// cancel comes from any thread (the stop poll of a task that does not end);
-// the lock keeps it from meeting the release of the same script.
+// A run is marked in the task thread's running-script slot, through which
+// the stop poll of a task that does not end cancels it.
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,14 +51,12 @@ class TaskScript {
     // A run may take at most `stepBudget` steps (none: no limit).
     Code prepare(ScriptHost& host, ScriptContext& context, std::string_view taskName, std::string& failureText,
                  std::optional<std::uint64_t> stepBudget = std::nullopt);
-    bool ready() const;
+    bool ready() const { return script_ != nullptr; }
 
     // On the task's thread: nothing (0) unless ready and scripts are enabled;
     // a script that reports an error or spends its step budget disables
     // scripts everywhere and answers 32905. A cancelled run answers 0.
     Code run(ScriptHost& host, std::string_view taskName);
-    // Any thread: ends the run in progress, if any (see PreparedScript::cancel).
-    void cancel();
     // Frees the prepared script, if any.
     void release();
 
@@ -68,7 +65,6 @@ class TaskScript {
 
     TaskScriptKind kind_;
     std::string text_;
-    mutable std::mutex mutex_;  // guards script_ against cancel from another thread
     std::unique_ptr<PreparedScript> script_;
 };
 

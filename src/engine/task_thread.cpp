@@ -115,6 +115,7 @@ void TaskThread::checkDuration(bool scanned) {
 void TaskThread::run(int threadPriority) {
     applyThreadPriority(threadPriority);
     tCurrentTask = &owner_;
+    RunningScriptSlot::setForThisThread(&runningScript_);
     setState(TaskThreadState::Waiting);
     scheduler_.threadStarted();
     for (;;) {

@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "engine/running_script.h"
 #include "engine/schedulable_task.h"
 #include "engine/scheduler.h"
 #include "platform/main_queue.h"
@@ -76,6 +77,9 @@ class TaskThread {
     // an ended thread is joined and the stopping mark cleared.
     StopPoll pollStopped(std::int64_t periodTicks);
 
+    // Any thread: ends the script the thread is running now, if any.
+    void cancelRunningScript() { runningScript_.cancel(); }
+
     // "%s can not be stopped, ..." with the task name.
     static std::string cannotStopText(const std::string& taskName);
 
@@ -110,6 +114,7 @@ class TaskThread {
     std::thread thread_;
     ManualResetEvent ended_;  // set as the thread function returns
     std::atomic<bool> stopping_{false};
+    RunningScriptSlot runningScript_;
     std::int64_t stopWaitCount_ = 0;  // main thread only
     // Task thread only while it runs; set by start before the thread exists.
     bool firstScan_ = false;

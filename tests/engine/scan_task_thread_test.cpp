@@ -122,6 +122,32 @@ TEST_F(ScanTaskTest, APostTaskScriptThatNeverEndsIsReportedAndCancelledByTheStop
     EXPECT_EQ(scripts.liveScripts(), 0u);
 }
 
+// What a Basic script block does in its scan: runs its prepared script,
+// marked as the thread's running script.
+class ScriptedBlock final : public CountingBlock {
+  public:
+    using CountingBlock::CountingBlock;
+    Code Scan() override {
+        RunningScriptSlot::Scope running(RunningScriptSlot::ofThisThread(), *script);
+        script->run("SCR1");
+        return CountingBlock::Scan();
+    }
+    std::unique_ptr<PreparedScript> script;
+};
+
+TEST_F(ScanTaskTest, ABlockScriptThatNeverEndsInAScanIsCancelledByTheStopPollToo) {
+    ScriptedBlock& block = add<ScriptedBlock>();
+    scripts.endless.insert("SCR1");
+    block.script = scripts.prepare({"Sub SCR1()", "SCR1", nullptr, std::nullopt}).script;
+    startTask();
+    task->setScanEvent();
+    ASSERT_TRUE(scripts.endlessEntered.waitFor(10s));
+    task->Stop();
+    ASSERT_TRUE(mainWindow.pumpUntil([&] { return task->IsTaskStopped(); }));
+    EXPECT_EQ(run.texts().size(), 1u) << "reported once, then cancelled";
+    EXPECT_EQ(block.scans, 1) << "the scan went on to its end";
+}
+
 TEST_F(ScanTaskTest, AScanBasedDurationOfThreeScansRequestsTheStopAfterTheThird) {
     CountingBlock& a = add();
     task->timing().setDurationMode(DurationMode::ScanBased);
