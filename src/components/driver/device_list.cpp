@@ -44,7 +44,10 @@ Status makeDevice(DeviceSection s, const DeviceTypes& types, std::shared_ptr<Dev
     const DeviceTypes::Type* type = types.find(s.type);
     if (type == nullptr) return fail(typeLine, "'type' must be " + types.namesText());
     if (s.description.empty()) s.description = type->defaultDescription + " " + std::to_string(s.number);
-    return type->parse(s, out);
+    const int line = s.line;
+    if (Status st = type->parse(s, out); !st.ok()) return st;
+    if (out == nullptr) return fail(line, "the device type '" + type->name + "' made no device");
+    return {};
 }
 
 }  // namespace

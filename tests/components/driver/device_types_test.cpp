@@ -127,12 +127,15 @@ TEST_F(DeviceTypesTest, ADeviceThatRefusesToOpenGivesNoHandle) {
 
 TEST_F(DeviceTypesTest, UnknownTypesAndForeignKeysNameTheirLine) {
     DeviceList list;
-    const DeviceTypes types = typesWithProbe(clock);
+    DeviceTypes types = typesWithProbe(clock);
+    types.add("hollow", "Hollow", [](const DeviceSection&, std::shared_ptr<Device>&) { return Status{}; });
     Status st = parseDeviceList("[device 0]\ntype = com\n\n[device 5]\ntype = modbus-tcp\n", types, list);
     EXPECT_EQ(st.code, driverCode(DriverError::DeviceListInvalid));
-    EXPECT_EQ(st.context, "line 5: 'type' must be board, com or probe");
+    EXPECT_EQ(st.context, "line 5: 'type' must be board, com, probe or hollow");
     st = parseDeviceList("[device 2]\ntype = probe\n# ok\nspeed = 3\n", types, list);
     EXPECT_EQ(st.context, "line 4: unknown key 'speed' for a probe");
+    st = parseDeviceList("\n[device 9]\ntype = hollow\n", types, list);
+    EXPECT_EQ(st.context, "line 2: the device type 'hollow' made no device");
     EXPECT_TRUE(list.devices.empty());
 }
 
