@@ -1,0 +1,25 @@
+#pragma once
+// Waiting for another thread or process without timing it: polls `done`
+// until it holds, giving up only after a bound far beyond any normal wait,
+// so that a busy machine slows a test down but does not fail it.
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+namespace kestrune::testing_support {
+
+inline constexpr std::chrono::milliseconds kGenerousWait{30'000};
+
+// True once `done()` holds; false when `bound` passed first.
+inline bool eventually(const std::function<bool()>& done, std::chrono::milliseconds bound = kGenerousWait,
+                       std::chrono::milliseconds poll = std::chrono::milliseconds{1}) {
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(poll);
+    }
+    return true;
+}
+
+}  // namespace kestrune::testing_support
