@@ -11,13 +11,17 @@ namespace kestrune::testing_support {
 
 inline constexpr std::chrono::milliseconds kGenerousWait{30'000};
 
-// True once `done()` holds; false when `bound` passed first.
+// True once `done()` holds; false when `bound` passed first. A `poll` of 0
+// only yields between looks, for waits that are over within microseconds.
 inline bool eventually(const std::function<bool()>& done, std::chrono::milliseconds bound = kGenerousWait,
                        std::chrono::milliseconds poll = std::chrono::milliseconds{1}) {
     const auto deadline = std::chrono::steady_clock::now() + bound;
     while (!done()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(poll);
+        if (poll.count() > 0)
+            std::this_thread::sleep_for(poll);
+        else
+            std::this_thread::yield();
     }
     return true;
 }
