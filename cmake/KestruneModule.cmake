@@ -33,10 +33,27 @@ function(kestrune_test name dir)
     target_include_directories(test_${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
     target_link_libraries(test_${name} PRIVATE ${ARG_LINKS} GTest::gtest_main GTest::gmock)
     add_test(NAME ${name} COMMAND test_${name})
-    set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "KESTRUNE_SOURCE_DIR=${CMAKE_SOURCE_DIR};KESTRUNE_BINARY_DIR=${CMAKE_BINARY_DIR}"
-        TIMEOUT 600)
+    kestrune_test_home(${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 600)
     if(ARG_THREADS)
         set_tests_properties(${name} PROPERTIES LABELS threads)
     endif()
+endfunction()
+
+# kestrune_test_home(TEST [ENVIRONMENT vars...])
+# Runs TEST with a home of its own: KESTRUNE_HOME (and the XDG directories
+# that libraries such as Qt and fontconfig write to) point into a directory
+# under the build tree that a setup step empties before every run, so that
+# no test reads or writes the configuration of whoever runs the suite.
+function(kestrune_test_home test)
+    cmake_parse_arguments(ARG "" "" "ENVIRONMENT" ${ARGN})
+    set(home ${CMAKE_BINARY_DIR}/test-homes/${test})
+    add_test(NAME ${test}_fresh_home
+             COMMAND ${CMAKE_COMMAND} -DDIR=${home} -P ${CMAKE_SOURCE_DIR}/cmake/FreshDirectory.cmake)
+    set_tests_properties(${test}_fresh_home PROPERTIES FIXTURES_SETUP ${test}_home)
+    set(environment
+        KESTRUNE_HOME=${home} XDG_CONFIG_HOME=${home}/config XDG_CACHE_HOME=${home}/cache
+        XDG_DATA_HOME=${home}/data XDG_STATE_HOME=${home}/state
+        KESTRUNE_SOURCE_DIR=${CMAKE_SOURCE_DIR} KESTRUNE_BINARY_DIR=${CMAKE_BINARY_DIR} ${ARG_ENVIRONMENT})
+    set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED ${test}_home ENVIRONMENT "${environment}")
 endfunction()

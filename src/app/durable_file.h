@@ -5,22 +5,22 @@
 //    to where it was. So after any crash an appended line is either whole at
 //    the end of the file or absent, never half there.
 //  - sync() makes what was appended durable; callers sync once after a batch.
-//  - A file is replaced by writing a temporary beside it, syncing it and
-//    renaming it over the old one, so a crash leaves the old or the new
-//    content, never a mixture.
-// Failures are 32860 "Cannot open file" with the path as context.
+// A log file that is replaced goes through replaceFileSafely
+// (platform/safe_file.h). Failures are 32860 "Cannot open file" with the
+// path as context.
 
 #include <functional>
 #include <string>
 #include <string_view>
 
+#include "platform/safe_file.h"
 #include "platform/status.h"
 
 namespace kestrune {
 
 class DurableAppendFile {
   public:
-    DurableAppendFile() = default;
+    explicit DurableAppendFile(FileSystemCalls& calls = FileSystemCalls::system()) : calls_(calls) {}
     ~DurableAppendFile();
     DurableAppendFile(const DurableAppendFile&) = delete;
     DurableAppendFile& operator=(const DurableAppendFile&) = delete;
@@ -40,19 +40,17 @@ class DurableAppendFile {
   private:
     Status failure() const;
 
+    FileSystemCalls& calls_;
     int fd_ = -1;
     std::string path_;
 };
 
 // Opens `path` (creating it), appends `text` whole or not at all, syncs and closes.
-Status appendDurably(const std::string& path, std::string_view text);
+Status appendDurably(const std::string& path, std::string_view text,
+                     FileSystemCalls& calls = FileSystemCalls::system());
 
 // Creates `path` when it is missing, leaving an existing file untouched.
 Status touchFile(const std::string& path);
-
-// Replaces the content of `path` with `content` through a synced temporary
-// ("<path>.tmp") renamed over it.
-Status replaceDurably(const std::string& path, std::string_view content);
 
 // Reads `path` in pieces, handing each to `piece`; a missing file has no
 // pieces and is not an error.

@@ -18,8 +18,8 @@ EventPrintMode eventPrintModeFrom(int stored) {
     return EventPrintMode::None;
 }
 
-CEventLog::CEventLog(MainQueue& mainQueue, const Clock& clock)
-    : mainQueue_(mainQueue), clock_(clock), printer_(std::make_unique<LpPrinter>()) {}
+CEventLog::CEventLog(MainQueue& mainQueue, const Clock& clock, FileSystemCalls& calls)
+    : mainQueue_(mainQueue), clock_(clock), calls_(calls), working_(calls), printer_(std::make_unique<LpPrinter>()) {}
 
 CEventLog::~CEventLog() = default;
 
@@ -32,7 +32,7 @@ Status CEventLog::open(std::string_view directory) {
     Status result = readEventLines(workingPath_, loaded);
     if (result) {
         std::size_t moved = 0;
-        result = rollOverEventLines(workingPath_, historyPath_, loaded, moved);
+        result = rollOverEventLines(workingPath_, historyPath_, loaded, moved, calls_);
     }
     if (Status s = working_.open(workingPath_); !s && result) result = s;
 

@@ -48,8 +48,9 @@ class CEventLog {
   public:
     static constexpr std::string_view kPrintDocumentName = "My Document";
 
-    // The printer is `lp` until setPrinter says otherwise.
-    CEventLog(MainQueue& mainQueue, const Clock& clock);
+    // The printer is `lp` until setPrinter says otherwise. The files are
+    // written through `calls`.
+    CEventLog(MainQueue& mainQueue, const Clock& clock, FileSystemCalls& calls = FileSystemCalls::system());
     ~CEventLog();
     CEventLog(const CEventLog&) = delete;
     CEventLog& operator=(const CEventLog&) = delete;
@@ -127,6 +128,7 @@ class CEventLog {
     CMessageQueue printQueue_;
 
     // Main thread only.
+    FileSystemCalls& calls_;
     DurableAppendFile working_;
     std::string workingPath_;
     std::string historyPath_;

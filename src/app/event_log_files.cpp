@@ -67,13 +67,13 @@ std::string joinEventLines(std::span<const std::string> lines) {
 }
 
 Status rollOverEventLines(const std::string& workingPath, const std::string& historyPath,
-                          std::span<const std::string> lines, std::size_t& moved) {
+                          std::span<const std::string> lines, std::size_t& moved, FileSystemCalls& calls) {
     moved = 0;
     if (lines.size() <= kWorkingFileLines) return {};
     const auto older = lines.first(kWorkingFileLines);
     const auto newer = lines.subspan(kWorkingFileLines);
-    if (Status s = appendDurably(historyPath, joinEventLines(older)); !s) return s;
-    if (Status s = replaceDurably(workingPath, joinEventLines(newer)); !s) return s;
+    if (Status s = appendDurably(historyPath, joinEventLines(older), calls); !s) return s;
+    if (Status s = replaceFileSafely(workingPath, joinEventLines(newer), calls); !s) return s;
     moved = older.size();
     return {};
 }

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/safe_file.h"
 #include "platform/status.h"
 
 namespace kestrune {
@@ -53,7 +54,9 @@ std::string joinEventLines(std::span<const std::string> lines);
 // the working file is replaced, so a crash in between can at worst leave
 // those lines in both files, never in neither. Returns the number of lines
 // moved (0 when there were not enough), or the failure with the file's path.
+// The working file is replaced safely (platform/safe_file.h).
 Status rollOverEventLines(const std::string& workingPath, const std::string& historyPath,
-                          std::span<const std::string> lines, std::size_t& moved);
+                          std::span<const std::string> lines, std::size_t& moved,
+                          FileSystemCalls& calls = FileSystemCalls::system());
 
 }  // namespace kestrune

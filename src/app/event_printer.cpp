@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/safe_file.h"
 #include "resources/message_ids.h"
 
 extern char** environ;
@@ -19,16 +20,6 @@ namespace {
 
 bool isExecutable(const std::string& path) {
     return !path.empty() && ::access(path.c_str(), X_OK) == 0;
-}
-
-bool writeAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
 }
 
 // The job's data in an anonymous file that becomes lp's standard input: lp

@@ -37,7 +37,8 @@ std::string runErrorLine(std::string_view text, const std::tm& first, const std:
     return line;
 }
 
-RunErrorLog::RunErrorLog(MainQueue& mainQueue, const Clock& clock) : mainQueue_(mainQueue), clock_(clock) {}
+RunErrorLog::RunErrorLog(MainQueue& mainQueue, const Clock& clock, FileSystemCalls& calls)
+    : mainQueue_(mainQueue), clock_(clock), calls_(calls) {}
 
 Status RunErrorLog::start(std::string_view directory, bool enabled) {
     std::lock_guard lock(fileMutex_);
@@ -95,7 +96,7 @@ Status RunErrorLog::take(std::string text) {
 
 Status RunErrorLog::writeWaiting() {
     if (count_ == 0) return {};
-    return appendDurably(path_, runErrorLine(waiting_, first_, last_, count_));
+    return appendDurably(path_, runErrorLine(waiting_, first_, last_, count_), calls_);
 }
 
 }  // namespace kestrune

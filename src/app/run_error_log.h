@@ -21,6 +21,7 @@
 #include <string_view>
 
 #include "platform/message_queue.h"
+#include "platform/safe_file.h"
 #include "platform/status.h"
 
 namespace kestrune {
@@ -36,7 +37,8 @@ std::string runErrorLine(std::string_view text, const std::tm& first, const std:
 
 class RunErrorLog {
   public:
-    RunErrorLog(MainQueue& mainQueue, const Clock& clock);
+    // The file is written through `calls`.
+    RunErrorLog(MainQueue& mainQueue, const Clock& clock, FileSystemCalls& calls = FileSystemCalls::system());
 
     // At Start: forgets any waiting message and, when logging is enabled,
     // creates the file in `directory` if it is missing. 32860 with the path
@@ -62,6 +64,7 @@ class RunErrorLog {
 
     MainQueue& mainQueue_;
     const Clock& clock_;
+    FileSystemCalls& calls_;
     std::atomic<bool> enabled_{false};
     CMessageQueue queue_;
 

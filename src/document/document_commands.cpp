@@ -4,14 +4,17 @@
 
 #include "components/tagdb/tag_database.h"
 #include "document/document_dialogs.h"
-#include "document/safe_file.h"
 #include "document/strategy_document.h"
 #include "document/strategy_file.h"
+#include "platform/safe_file.h"
 #include "platform/settings.h"
 #include "resources/message_box.h"
 #include "resources/message_ids.h"
 
 namespace kestrune {
+
+static_assert(kFileFailure == kMsgCannotOpenFile, "a failed save reports \"Cannot open file\"");
+
 namespace {
 
 FileSystemCalls& callsOf(const StrategyDocument& document) {

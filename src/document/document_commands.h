@@ -15,7 +15,7 @@
 //                     protected (with the old password when so checked).
 //
 // Every save then asks 32923 when a task cannot run, writes the file safely
-// (safe_file.h), and only then takes the new protection and path; Cancel at
+// (platform/safe_file.h), and only then takes the new protection and path; Cancel at
 // any question, or a failed write, leaves the file on disk and the
 // document's protection as they were. After an open and after a save the
 // settings file gets CurrentKSV and ChangeKSV (0 after an open, 1 after a

@@ -1,18 +1,14 @@
 #include "platform/profile_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
-#include <fstream>
 #include <mutex>
 #include <optional>
 #include <system_error>
 
+#include "platform/safe_file.h"
 #include "platform/system_directory.h"
 
 namespace kestrune {
@@ -20,7 +16,7 @@ namespace {
 
 // String-table ids (the table itself sits in a module above this one).
 constexpr Code kGenericError = 32854;
-constexpr Code kCannotOpenFile = 32860;
+constexpr Code kCannotOpenFile = kFileFailure;
 
 // A settings file is a few hundred bytes; anything far larger is not one, and
 // is neither read nor rewritten.
@@ -83,22 +79,22 @@ struct Lines {
 
 std::optional<Lines> readLines(const std::filesystem::path& path) {
     Lines out;
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) return ec ? std::nullopt : std::optional<Lines>(out);
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec || size > kLargestFile) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string line;
-    bool first = true;
-    while (std::getline(in, line)) {
+    std::vector<std::uint8_t> bytes;
+    if (!readWholeFile(path.string(), bytes, kLargestFile).ok()) {
+        if (errno == ENOENT) return out;
+        return std::nullopt;
+    }
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        std::string line(text.substr(at, end - at));
         const bool cr = !line.empty() && line.back() == '\r';
         if (cr) line.pop_back();
-        if (first) out.crlf = cr;
-        first = false;
+        if (out.lines.empty()) out.crlf = cr;
         out.lines.push_back(std::move(line));
+        at = end + 1;
     }
-    if (in.bad()) return std::nullopt;
     return out;
 }
 
@@ -125,42 +121,6 @@ bool validName(std::string_view section, std::string_view key) {
     const auto s = trim(section);
     return !k.empty() && !s.empty() && !hasLineBreakOrZero(section) && !hasLineBreakOrZero(key) &&
            k.find('=') == k.npos && k.front() != '[' && k.front() != ';' && s.find(']') == s.npos;
-}
-
-bool writeAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Writes `data` to a new file beside `path`, flushes it and renames it over
-// `path`; the old file stays untouched on any failure.
-bool replaceFile(const std::filesystem::path& path, const std::string& data) {
-    std::error_code ec;
-    const auto dir = path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
-    std::filesystem::create_directories(dir, ec);
-
-    std::string tmp = (dir / (path.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(tmp.data());
-    if (fd < 0) return false;
-    struct stat old {};
-    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    const bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, data) && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    // Makes the rename itself durable; a failure here leaves a good file either way.
-    if (const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY); dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
 }
 
 std::optional<std::string> lookup(const std::filesystem::path& path, std::string_view section,
@@ -238,7 +198,9 @@ Status ProfileFile::writeStrings(std::string_view section, const std::vector<Key
     const char* eol = file->crlf ? "\r\n" : "\n";
     std::string data;
     for (const auto& l : lines) data += l + eol;
-    if (!replaceFile(path_, data)) return {kCannotOpenFile, path_.string()};
+    std::error_code ec;
+    if (path_.has_parent_path()) std::filesystem::create_directories(path_.parent_path(), ec);
+    if (!replaceFileSafely(path_.string(), data, *calls_).ok()) return {kCannotOpenFile, path_.string()};
     return kOk;
 }
 

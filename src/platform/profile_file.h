@@ -9,9 +9,9 @@
 // without digits is 0.
 //
 // A write changes or adds one key (or several at once) and keeps every other
-// line as it was. The new file is written beside the old one, flushed to disk
-// and renamed over it, so a crash leaves either the old or the new file,
-// never half of one. Writes within this process are serialised.
+// line as it was. The file is replaced safely (platform/safe_file.h), so a
+// crash leaves either the old or the new file, never half of one. Writes
+// within this process are serialised.
 
 #include <filesystem>
 #include <string>
@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/safe_file.h"
 #include "platform/status.h"
 
 namespace kestrune {
@@ -27,7 +28,8 @@ class ProfileFile {
   public:
     using KeyValue = std::pair<std::string_view, std::string_view>;
 
-    explicit ProfileFile(std::filesystem::path path) : path_(std::move(path)) {}
+    explicit ProfileFile(std::filesystem::path path, FileSystemCalls& calls = FileSystemCalls::system())
+        : path_(std::move(path)), calls_(&calls) {}
 
     // "Kestrune.INI" in the system directory.
     static ProfileFile settingsFile();
@@ -48,6 +50,7 @@ class ProfileFile {
 
   private:
     std::filesystem::path path_;
+    FileSystemCalls* calls_;
 };
 
 // The integer reading of a profile value (leading blanks, optional sign,

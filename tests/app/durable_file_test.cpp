@@ -36,16 +36,6 @@ TEST(DurableFileTest, AClosedFileRefusesWithItsPath) {
     EXPECT_EQ(file.sync().code, 32860);
 }
 
-TEST(DurableFileTest, ReplacingLeavesNoTemporaryBehind) {
-    TempDir dir;
-    const std::string path = (dir / "work").string();
-    TempDir::write(path, "before");
-    ASSERT_TRUE(replaceDurably(path, "after").ok());
-    EXPECT_EQ(TempDir::read(path), "after");
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
-    EXPECT_EQ(replaceDurably((dir / "no" / "work").string(), "x").code, 32860);
-}
-
 TEST(DurableFileTest, TouchingKeepsAnExistingFile) {
     TempDir dir;
     const std::string path = (dir / "f").string();

@@ -182,15 +182,21 @@ TEST_F(RunControlTest, VirtualTagsStartFromTheirInitialValueUnlessHeld) {
 
 TEST_F(RunControlTest, PauseStopsTheScansAndResumeBringsThemBack) {
     ProbeBlock& probe = addProbe();
+    holdAtGate(probe);
     ASSERT_EQ(control().start(), kOk);
-    ASSERT_TRUE(scanMore(probe, 0));
+    ASSERT_TRUE(eventually([&] {
+        ticks.tick();
+        return probe.entered.isSet();
+    }));
 
     ASSERT_TRUE(control().pause());
     EXPECT_TRUE(control().paused());
     EXPECT_FALSE(control().canPause());
     EXPECT_TRUE(control().canResume());
-    // A scan that had begun before the pause may still end.
-    std::this_thread::sleep_for(20ms);
+    // The scan that had begun before the pause still ends; the next one asks
+    // whether the run is paused and does not begin.
+    releaseGate();
+    ASSERT_TRUE(eventually([&] { return probe.scans.load() == 1; }));
     const int paused = probe.scans.load();
     for (int i = 0; i < 20; ++i) {
         ticks.tick();

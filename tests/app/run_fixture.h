@@ -29,6 +29,7 @@
 #include "platform/scripted_user_interface.h"
 #include "platform/temp_dir.h"
 #include "platform/tick_source.h"
+#include "support/eventually.h"
 #include "taskmodel/block.h"
 #include "taskmodel/block_catalogue.h"
 #include "taskmodel/block_factory.h"
@@ -36,16 +37,6 @@
 namespace kestrune::testing_support {
 
 using namespace std::chrono_literals;
-
-// Polls `done` until it holds or a generous bound passes.
-inline bool eventually(const std::function<bool()>& done, std::chrono::milliseconds bound = 10s) {
-    const auto deadline = std::chrono::steady_clock::now() + bound;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 // A block that counts its scans; a test may refuse its check or its start,
 // or hold a scan at the gate until it opens.

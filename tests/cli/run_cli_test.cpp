@@ -26,6 +26,7 @@
 #include "platform/scripted_user_interface.h"
 #include "platform/temp_dir.h"
 #include "platform/tick_source.h"
+#include "support/eventually.h"
 #include "taskmodel/block_catalogue.h"
 
 extern char** environ;
@@ -75,24 +76,15 @@ class Child {
     // The exit status, or nullopt when the program had not ended within `bound`
     // (it is then killed) or did not exit normally.
     std::optional<int> wait(std::chrono::seconds bound = 60s) {
-        const auto deadline = std::chrono::steady_clock::now() + bound;
         int raw = 0;
-        while (::waitpid(pid_, &raw, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
-            std::this_thread::sleep_for(10ms);
-        }
+        if (!eventually([&] { return ::waitpid(pid_, &raw, WNOHANG) != 0; }, bound, 10ms)) return std::nullopt;
         status_ = raw;
         if (!WIFEXITED(raw)) return std::nullopt;
         return WEXITSTATUS(raw);
     }
     // Waits (generously) until stdout holds `text`.
     bool waitForOutput(const std::string& text) const {
-        const auto deadline = std::chrono::steady_clock::now() + 30s;
-        while (out().find(text) == std::string::npos) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(10ms);
-        }
-        return true;
+        return eventually([&] { return out().find(text) != std::string::npos; }, 30s, 10ms);
     }
 
     std::string out() const { return TempDir::read(outPath()); }

@@ -5,13 +5,15 @@
 
 #include "document/document_commands.h"
 #include "document/document_fixture.h"
-#include "document/safe_file.h"
 #include "platform/paths.h"
+#include "platform/safe_file.h"
 #include "platform/settings.h"
+#include "support/failing_file_calls.h"
 
 namespace kestrune::testing {
 namespace {
 
+using testing_support::FailingFileCalls;
 using testing_support::TempDir;
 
 class DocumentCommandsTest : public DocumentTest {
@@ -233,30 +235,16 @@ TEST_F(DocumentCommandsTest, TheToolsWriteAsItStandsWithoutQuestions) {
     EXPECT_TRUE(OpenStrategy(*other->document, path).ok());
 }
 
-// Fails the write after `allowed` bytes with "no space left".
-class FullDisk : public FileSystemCalls {
-  public:
-    explicit FullDisk(std::size_t allowed) : allowed_(allowed) {}
-    long write(int fd, const void* data, std::size_t size) override {
-        if (allowed_ == 0) {
-            errno = ENOSPC;
-            return -1;
-        }
-        const std::size_t n = std::min(size, allowed_);
-        allowed_ -= n;
-        return FileSystemCalls::write(fd, data, n);
-    }
+using FailingStep = FailingFileCalls::Step;
 
-  private:
-    std::size_t allowed_;
-};
+class FailingSaveTest : public DocumentCommandsTest, public ::testing::WithParamInterface<FailingStep> {};
 
-TEST_F(DocumentCommandsTest, ASaveThatFailsHalfWayLeavesTheOldFile) {
+TEST_P(FailingSaveTest, ASaveThatFailsHalfWayLeavesTheOldFile) {
     fillSample(doc());
     ASSERT_TRUE(SaveStrategyAs(doc(), path).saved());
     const std::string before = fileText();
 
-    FullDisk disk(100);
+    FailingFileCalls disk(GetParam(), ENOSPC);
     DocumentServices services = doc().services();
     services.fileCalls = &disk;
     auto failing = std::make_unique<DocumentWorld>(factory, dir / "other.INI");
@@ -280,6 +268,9 @@ TEST_F(DocumentCommandsTest, ASaveThatFailsHalfWayLeavesTheOldFile) {
         files += entry.is_regular_file();
     EXPECT_EQ(files, 3u);  // the strategy and two settings files, no leftover
 }
+
+INSTANTIATE_TEST_SUITE_P(WriteFlushOrRename, FailingSaveTest,
+                         ::testing::Values(FailingStep::Write, FailingStep::Fsync, FailingStep::Rename));
 
 }  // namespace
 }  // namespace kestrune::testing

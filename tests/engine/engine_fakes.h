@@ -15,20 +15,13 @@
 #include "engine/scheduler_targets.h"
 #include "platform/main_queue.h"
 #include "platform/reset_event.h"
+#include "support/eventually.h"
 
 namespace kestrune::test {
 
 using namespace std::chrono_literals;
 
-// Waits (yielding) until `done()` holds or a generous bound passes; returns done().
-inline bool eventually(const std::function<bool()>& done, std::chrono::milliseconds bound = 10s) {
-    const auto deadline = std::chrono::steady_clock::now() + bound;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
+using testing_support::eventually;
 
 class FakeTask : public SchedulableTask {
   public:

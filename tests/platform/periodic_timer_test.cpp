@@ -7,12 +7,15 @@
 #include <thread>
 
 #include "platform/reset_event.h"
+#include "support/eventually.h"
 
 namespace kestrune {
 namespace {
 
 using namespace std::chrono_literals;
 using std::chrono::nanoseconds;
+using testing_support::eventually;
+using testing_support::kGenerousWait;
 
 TEST(PeriodicTimerDeadline, OnTimeOrSlightlyLateKeepsTheGrid) {
     std::uint64_t missed = 0;
@@ -90,7 +93,7 @@ TEST_F(PeriodicTimerTest, CallbackMayStopItsOwnTimer) {
         }
     }));
     ASSERT_TRUE(reached.waitFor(5s));
-    while (timer.running()) std::this_thread::yield();
+    ASSERT_TRUE(eventually([&] { return !timer.running(); }, kGenerousWait, 0ms));
     timer.stop();  // joins the thread that stopped itself
     EXPECT_EQ(calls.load(), 3);
 }

@@ -7,16 +7,20 @@
 #include <thread>
 #include <vector>
 
+#include "support/eventually.h"
+
 namespace kestrune {
 namespace {
 
 using namespace std::chrono_literals;
 using WaitResult = ResetEvent::WaitResult;
+using testing_support::eventually;
+using testing_support::kGenerousWait;
 
 // Spins (yielding) until the event has `n` parked waiters, so a test knows
 // the threads are really blocked before it sets the event.
 void awaitWaiters(const ResetEvent& e, std::size_t n) {
-    while (e.waiterCount() != n) std::this_thread::yield();
+    EXPECT_TRUE(eventually([&] { return e.waiterCount() == n; }, kGenerousWait, 0ms)) << n << " waiters";
 }
 
 TEST(ManualResetEvent, StaysSetUntilResetAndReleasesEveryWaiter) {
@@ -71,7 +75,7 @@ TEST(AutoResetEvent, EachSetReleasesExactlyOneParkedWaiter) {
     awaitWaiters(e, 3);
 
     e.set();
-    while (released.load() == 0) std::this_thread::yield();
+    ASSERT_TRUE(eventually([&] { return released.load() != 0; }, kGenerousWait, 0ms));
     // The released thread unhooked itself; the other two are still parked and the signal is used up.
     EXPECT_EQ(e.waiterCount(), 2u);
     EXPECT_EQ(released.load(), 1);
@@ -146,7 +150,7 @@ TEST_F(WaitForAnyTest, ParkedWaiterWakesOnEitherEvent) {
     for (int i = 0; i < 3; ++i) {
         awaitWaiters(tick, 1);
         tick.set();
-        while (ticks.load() != i + 1) std::this_thread::yield();
+        ASSERT_TRUE(eventually([&] { return ticks.load() == i + 1; }, kGenerousWait, 0ms));
     }
     awaitWaiters(quit, 1);
     quit.set();

@@ -11,12 +11,17 @@
 #include <thread>
 #include <vector>
 
+#include "support/eventually.h"
 #include "taskmodel/locked_counter.h"
 #include "taskmodel/locked_flag.h"
 #include "test_nodes.h"
 
 namespace kestrune::testing {
 namespace {
+
+using namespace std::chrono_literals;
+using testing_support::eventually;
+using testing_support::kGenerousWait;
 
 TEST(RunGate, NobodyEntersANodeThatIsNotRunning) {
     RunGate gate;
@@ -61,7 +66,7 @@ TEST(RunGate, AScanThreadSeesTheGateOpenAndClosedWithoutItsLock) {
         phase = 2;
     });
     gate.open();
-    while (phase.load() != 1) std::this_thread::yield();
+    ASSERT_TRUE(eventually([&] { return phase.load() == 1; }, kGenerousWait, 0ms));
     gate.close();
     scan.join();
     EXPECT_EQ(phase.load(), 2);

@@ -6,6 +6,7 @@
 
 #include "components/driver/driver_codes.h"
 #include "components/driver/param_text.h"
+#include "platform/safe_file.h"
 
 namespace kestrune {
 namespace {
@@ -111,7 +112,8 @@ Status loadDeviceList(const std::filesystem::path& path, const DeviceTypes& type
     if (!std::filesystem::exists(path, ec)) {
         const std::string text = defaultDeviceListText();
         std::filesystem::create_directories(path.parent_path(), ec);
-        std::ofstream(path, std::ios::binary) << text;
+        // A list that cannot be written is still used for this run.
+        replaceFileSafely(path.string(), text);
         return parseDeviceList(text, types, out);
     }
     std::ifstream in(path, std::ios::binary);

@@ -1,17 +1,13 @@
 #include "components/tagdb/hold_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include "components/tagdb/crc32.h"
 #include "components/tagdb/db_param.h"
 #include "components/tagdb/tag_key.h"
 #include "platform/binary_stream.h"
+#include "platform/safe_file.h"
 
 namespace kestrune {
 
@@ -65,31 +61,6 @@ bool readEntry(BinaryReader& r, HoldEntry& e) {
     e.numbers.resize(e.count);
     for (auto& v : e.numbers) v = r.u32();
     return !r.failed();
-}
-
-std::string errnoText(const char* what) {
-    return std::string(what) + ": " + std::strerror(errno);
-}
-
-bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes = bytes.subspan(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-// The rename itself is only durable once the directory is flushed; a
-// failure here leaves a good file either way, so it is not reported.
-void syncDirectoryOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
 }
 
 }  // namespace
@@ -147,57 +118,18 @@ Status decodeHoldFile(std::span<const std::uint8_t> bytes, std::vector<HoldEntry
     return kOk;
 }
 
-Status writeHoldFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+Status writeHoldFile(const std::string& path, std::span<const std::uint8_t> bytes, FileSystemCalls& calls) {
     if (path.empty()) return {kHoldFileWrite, "no hold file name"};
-    const std::string temp = path + ".tmp";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return {kHoldFileWrite, errnoText(temp.c_str())};
-    std::string failure;
-    if (!writeAll(fd, bytes)) {
-        failure = errnoText("write");
-    } else if (::fsync(fd) != 0) {
-        failure = errnoText("fsync");
-    }
-    if (::close(fd) != 0 && failure.empty()) failure = errnoText("close");
-    if (failure.empty() && ::rename(temp.c_str(), path.c_str()) != 0) failure = errnoText("rename");
-    if (!failure.empty()) {
-        ::unlink(temp.c_str());
-        return {kHoldFileWrite, temp + ": " + failure};
-    }
-    syncDirectoryOf(path);
-    return kOk;
+    Status s = replaceFileSafely(path, bytes, calls);
+    return s.ok() ? Status{} : Status{kHoldFileWrite, std::move(s.context)};
 }
 
 Status readHoldFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
     bytes.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return {errno == ENOENT ? kHoldFileMissing : kHoldFileUnreadable, errnoText(path.c_str())};
-    }
-    struct stat st {};
-    Status result = kOk;
-    if (::fstat(fd, &st) != 0) {
-        result = {kHoldFileUnreadable, errnoText(path.c_str())};
-    } else if (!S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) > kMaxHoldFileSize) {
-        result = {kHoldFileUnreadable, path + ": not a regular file of a plausible size"};
-    } else {
-        bytes.resize(static_cast<std::size_t>(st.st_size));
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                result = {kHoldFileUnreadable, errnoText(path.c_str())};
-                break;
-            }
-            if (n == 0) break;  // shrank while reading: what was read is checked as it stands
-            done += static_cast<std::size_t>(n);
-        }
-        bytes.resize(done);
-    }
-    ::close(fd);
-    if (!result.ok()) bytes.clear();
-    return result;
+    Status s = readWholeFile(path, bytes, kMaxHoldFileSize);
+    if (s.ok()) return s;
+    const int error = errno;
+    return {error == ENOENT ? kHoldFileMissing : kHoldFileUnreadable, std::move(s.context)};
 }
 
 }  // namespace kestrune

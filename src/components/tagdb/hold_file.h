@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "components/tagdb/tagdb_codes.h"
+#include "platform/safe_file.h"
 #include "platform/status.h"
 
 namespace kestrune {
@@ -35,12 +36,11 @@ std::vector<std::uint8_t> encodeHoldFile(const std::vector<HoldEntry>& entries);
 // offset where the check failed in the context; `entries` is left empty then.
 Status decodeHoldFile(std::span<const std::uint8_t> bytes, std::vector<HoldEntry>& entries);
 
-// Replaces `path` so that it holds either the old or the new contents, never
-// a mix: the bytes go to "<path>.tmp" in the same directory, are flushed to
-// the disk, and the temporary file is renamed over `path`. On failure the
-// temporary file is removed, `path` is untouched, and kHoldFileWrite comes
-// back with the reason in the context.
-Status writeHoldFile(const std::string& path, std::span<const std::uint8_t> bytes);
+// Replaces `path` safely (platform/safe_file.h), so that it holds either the
+// old or the new contents, never a mix. On failure `path` is untouched and
+// kHoldFileWrite comes back with the reason in the context.
+Status writeHoldFile(const std::string& path, std::span<const std::uint8_t> bytes,
+                     FileSystemCalls& calls = FileSystemCalls::system());
 
 // kOk, kHoldFileMissing, or kHoldFileUnreadable (also for a file larger than
 // kMaxHoldFileSize or not a regular file).

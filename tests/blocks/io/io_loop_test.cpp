@@ -13,10 +13,15 @@
 #include "blocks/io/analog_output_block.h"
 #include "blocks/io/digital_input_block.h"
 #include "blocks/io/digital_output_block.h"
+#include "support/eventually.h"
 #include "io_block_fixture.h"
 
 namespace kestrune::io_test {
 namespace {
+
+using namespace std::chrono_literals;
+using testing_support::eventually;
+using testing_support::kGenerousWait;
 
 class IoLoopTest : public IoBlockTest {
   protected:
@@ -117,7 +122,7 @@ TEST_F(IoLoopTest, AScanFromAnotherThreadNeverOutlivesTheStop) {
         setpoint.set(static_cast<float>(i % 10));
         EXPECT_EQ(ao.Scan(), kOk);
     }
-    while (scans.load() < 10) std::this_thread::yield();
+    EXPECT_TRUE(eventually([&] { return scans.load() >= 10; }, kGenerousWait, 0ms));
     EXPECT_EQ(ao.Stop(), kOk);
     EXPECT_EQ(ao.deviceHandle(), 0u);
     EXPECT_EQ(ao.runGate().busyCount(), 0);

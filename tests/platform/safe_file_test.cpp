@@ -3,52 +3,19 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <set>
+#include <thread>
 
-#include "document/safe_file.h"
+#include "platform/safe_file.h"
 #include "platform/temp_dir.h"
-#include "resources/message_ids.h"
+#include "support/failing_file_calls.h"
 
 namespace kestrune {
 namespace {
 
 using testing_support::TempDir;
 
-// Fails one chosen call with a chosen error.
-class FailingCalls : public FileSystemCalls {
-  public:
-    enum class Step { None, Open, Write, Fsync, Close, Rename };
-    FailingCalls(Step step, int error) : step_(step), error_(error) {}
-
-    int open(const char* path, int flags, int mode) override {
-        return fail(Step::Open) ? -1 : FileSystemCalls::open(path, flags, mode);
-    }
-    long write(int fd, const void* data, std::size_t size) override {
-        // Half of it goes through first, as a disk that fills up does.
-        if (step_ == Step::Write && !halfDone_) {
-            halfDone_ = true;
-            return FileSystemCalls::write(fd, data, size / 2);
-        }
-        return fail(Step::Write) ? -1 : FileSystemCalls::write(fd, data, size);
-    }
-    int fsync(int fd) override { return fail(Step::Fsync) ? -1 : FileSystemCalls::fsync(fd); }
-    int close(int fd) override {
-        const int r = FileSystemCalls::close(fd);
-        return fail(Step::Close) ? -1 : r;
-    }
-    int rename(const char* from, const char* to) override {
-        return fail(Step::Rename) ? -1 : FileSystemCalls::rename(from, to);
-    }
-
-  private:
-    bool fail(Step step) {
-        if (step != step_) return false;
-        errno = error_;
-        return true;
-    }
-    Step step_;
-    int error_;
-    bool halfDone_ = false;
-};
+using FailingCalls = testing_support::FailingFileCalls;
 
 std::vector<std::uint8_t> bytes(std::string_view text) {
     return {text.begin(), text.end()};
@@ -70,7 +37,7 @@ TEST_P(SafeFileTest, AFailingStepLeavesTheOldFileAndNoTemporary) {
     TempDir::write(path, "old contents");
     FailingCalls calls(GetParam(), GetParam() == FailingCalls::Step::Write ? ENOSPC : EIO);
     const Status status = replaceFileSafely(path, bytes("new contents, longer than the old ones"), calls);
-    EXPECT_EQ(status.code, kMsgCannotOpenFile);
+    EXPECT_EQ(status.code, kFileFailure);
     EXPECT_NE(status.context.find(path), std::string::npos);
     EXPECT_EQ(TempDir::read(path), "old contents");
     EXPECT_EQ(filesIn(dir.path()), 1u);
@@ -118,9 +85,53 @@ TEST(SafeFileReadTest, ReadsWholeFilesAndRefusesDirectories) {
     ASSERT_TRUE(readWholeFile((dir / "big.ksv").string(), data).ok());
     ASSERT_EQ(data.size(), big.size());
     EXPECT_EQ(data[123456], 'x');
-    EXPECT_EQ(readWholeFile(dir.path().string(), data).code, kMsgCannotOpenFile);
-    EXPECT_EQ(readWholeFile((dir / "none.ksv").string(), data).code, kMsgCannotOpenFile);
+    EXPECT_EQ(readWholeFile(dir.path().string(), data).code, kFileFailure);
+    EXPECT_EQ(readWholeFile((dir / "none.ksv").string(), data).code, kFileFailure);
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_EQ(readWholeFile((dir / "big.ksv").string(), data, big.size() - 1).code, kFileFailure);
     EXPECT_EQ(data.size(), big.size());  // a failed read leaves what the caller had
+}
+
+// Hands out a few bytes at a time and is interrupted in between.
+class TrickleCalls : public FileSystemCalls {
+  public:
+    long write(int fd, const void* data, std::size_t size) override {
+        if (interrupt_ = !interrupt_; interrupt_) {
+            errno = EINTR;
+            return -1;
+        }
+        return FileSystemCalls::write(fd, data, std::min<std::size_t>(size, 3));
+    }
+
+  private:
+    bool interrupt_ = false;
+};
+
+TEST(SafeFileWriteTest, ShortAndInterruptedWritesAreCarriedOn) {
+    TempDir dir;
+    const std::string path = (dir / "plant.ksv").string();
+    TrickleCalls calls;
+    ASSERT_TRUE(replaceFileSafely(path, std::string_view("eleven bytes and more"), calls).ok());
+    EXPECT_EQ(TempDir::read(path), "eleven bytes and more");
+}
+
+TEST(SafeFileReplaceTest, ConcurrentReplacementsUseTemporariesOfTheirOwn) {
+    TempDir dir;
+    const std::string path = (dir / "plant.ksv").string();
+    const std::string first(4000, 'a'), second(3000, 'b');
+    FailingCalls calls;
+    auto replaceOften = [&](const std::string& text) {
+        for (int i = 0; i < 50; ++i) EXPECT_TRUE(replaceFileSafely(path, text, calls).ok());
+    };
+    std::thread one(replaceOften, first), two(replaceOften, second);
+    one.join();
+    two.join();
+    const std::vector<std::string> names = calls.created();
+    EXPECT_EQ(names.size(), 100u);
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), names.size());
+    const std::string last = TempDir::read(path);
+    EXPECT_TRUE(last == first || last == second);
+    EXPECT_EQ(filesIn(dir.path()), 1u);
 }
 
 }  // namespace
