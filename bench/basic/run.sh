@@ -8,7 +8,7 @@
 #   bench/basic/run.sh [path/to/kestrune-basic]
 #
 # Default program: build/release/bin/kestrune-basic (built when missing).
-# Needs lua5.4 and bwbasic (scripts/packages.sh installs them).
+# Needs lua5.4, bwbasic (scripts/packages.sh installs them), python3 and bc.
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -24,21 +24,29 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Seconds taken by a command (the fastest of $2 runs); its output kept in $work/out.
+# CPU seconds (user + system) a command takes, the least of $1 runs: the
+# machine may be shared, and waiting for a core is not the program's cost.
+# Its output is kept in $work/out.
 timed() {
     runs=$1
     shift
-    best=""
-    i=0
-    while [ "$i" -lt "$runs" ]; do
-        start=$(date +%s.%N)
-        "$@" </dev/null >"$work/out" 2>&1 || { echo "failed: $*" >&2; cat "$work/out" >&2; exit 1; }
-        end=$(date +%s.%N)
-        t=$(echo "$end - $start" | bc -l)
-        if [ -z "$best" ] || [ "$(echo "$t < $best" | bc -l)" = 1 ]; then best=$t; fi
-        i=$((i + 1))
-    done
-    echo "$best"
+    python3 - "$runs" "$work/out" "$@" <<'PY'
+import resource, subprocess, sys
+runs, out, cmd = int(sys.argv[1]), sys.argv[2], sys.argv[3:]
+best = None
+for _ in range(runs):
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    with open(out, "w") as f:
+        code = subprocess.call(cmd, stdin=subprocess.DEVNULL, stdout=f, stderr=subprocess.STDOUT)
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    if code != 0:
+        sys.stderr.write("failed: %s\n" % " ".join(cmd))
+        sys.stderr.write(open(out).read())
+        sys.exit(1)
+    t = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+    best = t if best is None else min(best, t)
+print("%.4f" % best)
+PY
 }
 
 checksum() {

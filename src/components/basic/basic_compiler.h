@@ -79,14 +79,23 @@ class BasicCompiler {
     void emitWord(std::int32_t w);
     void emitConstant(const BasicValue& v);
     int emitJump(BasicOp op);  // returns the operand position to patch
-    void patch(int at, int target) { proc_->code[at] = target; }
+    void patch(int at, int target) {
+        proc_->code[static_cast<std::size_t>(at)] = target;
+        if (target == pc()) foldBarrier();
+    }
     void markStatement();
     void loadSymbol(const BasicSymbol& s);
     void storeSymbol(const BasicSymbol& s);
     void refSymbol(const BasicSymbol& s);
     void emitVarOperand(const BasicSymbol& s);
     int stringConstant(const std::string& s);
-    void foldBarrier() { foldable_.clear(); }
+    void foldBarrier() {
+        foldable_.clear();
+        lastLoadLocal_ = -1;
+    }
+    // A binary operator: folded when both operands are constants, fused with
+    // a constant or local right operand when it can be.
+    void emitBinary(BasicOp op);
 
     // Expressions (basic_compiler_expr.cpp).
     void expression();
@@ -144,6 +153,7 @@ class BasicCompiler {
         BasicValue value;
     };
     std::vector<Folded> foldable_;
+    int lastLoadLocal_ = -1;  // where the last instruction, a LoadL, starts
     // Optional parameters' defaults by procedure index (Missing when none).
     std::map<std::size_t, std::vector<BasicValue>> paramDefaults_;
 };

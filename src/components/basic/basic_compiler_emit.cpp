@@ -21,6 +21,29 @@ void BasicCompiler::emit(BasicOp op) {
     emitWord(static_cast<std::int32_t>(op));
 }
 
+void BasicCompiler::emitBinary(BasicOp op) {
+    if (tryFold(op)) return;
+    const std::size_t n = foldable_.size();
+    const BasicOp constantForm = basicFusedOp(op, false);
+    if (constantForm != BasicOp::End && n > 0 && foldable_[n - 1].end == pc() &&
+        foldable_[n - 1].value.type() == BasicType::Integer) {
+        const std::int32_t k = foldable_[n - 1].value.rawInt();
+        proc_->code.resize(static_cast<std::size_t>(foldable_[n - 1].start));
+        emit(constantForm);
+        emitWord(k);
+        return;
+    }
+    const BasicOp localForm = basicFusedOp(op, true);
+    if (localForm != BasicOp::End && lastLoadLocal_ >= 0 && lastLoadLocal_ + 2 == pc()) {
+        const std::int32_t slot = proc_->code[static_cast<std::size_t>(lastLoadLocal_) + 1];
+        proc_->code.resize(static_cast<std::size_t>(lastLoadLocal_));
+        emit(localForm);
+        emitWord(slot);
+        return;
+    }
+    emit(op);
+}
+
 int BasicCompiler::stringConstant(const std::string& s) {
     for (std::size_t i = 0; i < module_->strings.size(); ++i)
         if (module_->strings[i] == s) return static_cast<int>(i);
@@ -99,7 +122,11 @@ void BasicCompiler::markStatement() {
 
 void BasicCompiler::loadSymbol(const BasicSymbol& s) {
     switch (s.kind) {
-        case BasicSymbolKind::Local: emit(BasicOp::LoadL); break;
+        case BasicSymbolKind::Local:
+            emit(BasicOp::LoadL);
+            emitWord(s.slot);
+            lastLoadLocal_ = pc() - 2;
+            return;
         case BasicSymbolKind::RefParam: emit(BasicOp::LoadR); break;
         case BasicSymbolKind::Global: emit(BasicOp::LoadG); break;
         case BasicSymbolKind::Const: emitConstant(s.constant); return;

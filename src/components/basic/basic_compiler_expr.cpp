@@ -78,7 +78,7 @@ void BasicCompiler::binaryLevel(int level) {
         if (op == BasicOp::End) return;
         next();
         binaryLevel(level + 1);
-        if (!tryFold(op)) emit(op);
+        emitBinary(op);
     }
 }
 

@@ -31,10 +31,17 @@ inline bool wholeArithmetic(BasicOp op, BasicValue& a, const BasicValue& b) {
         case BasicOp::Sub: r = x - y; break;
         case BasicOp::Mul: r = x * y; break;
         case BasicOp::Mod:
-        case BasicOp::IDiv:
+        case BasicOp::IDiv: {
             if (y == 0) throwBasicError(kBasicDivisionByZero);
-            r = op == BasicOp::Mod ? x % y : x / y;
+            if (y == -1) {  // the one quotient that does not fit in 32 bits
+                r = op == BasicOp::Mod ? 0 : -x;
+                break;
+            }
+            const std::int32_t x32 = static_cast<std::int32_t>(x);
+            const std::int32_t y32 = static_cast<std::int32_t>(y);
+            r = op == BasicOp::Mod ? x32 % y32 : x32 / y32;
             break;
+        }
         default: return false;
     }
     if (ta == BasicType::Integer && tb == BasicType::Integer && r >= -32768 && r <= 32767)
@@ -96,19 +103,22 @@ void BasicMachine::execute() {
                     case BasicOp::PushEmpty: ++sp; break;
                     case BasicOp::PushMissing: *sp++ = BasicValue::missing(); break;
                     case BasicOp::PushNothing: *sp++ = BasicValue::object(0, 0); break;
-                    case BasicOp::LoadL: *sp++ = base[code[pc++]]; break;
+                    case BasicOp::LoadL: (sp++)->initFrom(base[code[pc++]]); break;
                     case BasicOp::StoreL: {
                         BasicValue& v = sp[-1];
                         const auto t = static_cast<BasicType>(code[pc + 1]);
                         if (v.type() != t && t != BasicType::Variant) v = basicCoerce(v, t);
-                        base[code[pc]] = std::move(v);
+                        BasicValue& dst = base[code[pc]];
+                        if (dst.isCounted()) dst.clear();
+                        dst.initFrom(v);  // a move: v's reference passes to dst
+                        v.forget();
                         pc += 2;
                         --sp;
                         break;
                     }
                     case BasicOp::LoadR: {
                         const BasicValue& v = base[code[pc++]];
-                        *sp++ = v.type() == BasicType::Ref ? *v.rawRef() : v;
+                        (sp++)->initFrom(v.type() == BasicType::Ref ? *v.rawRef() : v);
                         break;
                     }
                     case BasicOp::StoreR: {
@@ -122,7 +132,7 @@ void BasicMachine::execute() {
                         --sp;
                         break;
                     }
-                    case BasicOp::LoadG: *sp++ = globals_[static_cast<std::size_t>(code[pc++])]; break;
+                    case BasicOp::LoadG: (sp++)->initFrom(globals_[static_cast<std::size_t>(code[pc++])]); break;
                     case BasicOp::StoreG: {
                         BasicValue& v = sp[-1];
                         const auto t = static_cast<BasicType>(code[pc + 1]);
@@ -149,15 +159,17 @@ void BasicMachine::execute() {
                     case BasicOp::IDiv: {
                         BasicValue& a = sp[-2];
                         const BasicValue& b = sp[-1];
-                        if (!wholeArithmetic(op, a, b)) {
-                            if (a.type() == BasicType::Double && b.type() == BasicType::Double && op <= BasicOp::Mul) {
-                                const double x = a.rawDouble();
-                                const double y = b.rawDouble();
-                                a.setRawDouble(op == BasicOp::Add ? x + y : op == BasicOp::Sub ? x - y : x * y);
-                            } else {
-                                a = basicBinary(op, a, b);
-                                if (a.type() == BasicType::String) checkLength(a.rawString().size());
-                            }
+                        if (wholeArithmetic(op, a, b)) {
+                            (--sp)->forget();
+                            break;
+                        }
+                        if (a.type() == BasicType::Double && b.type() == BasicType::Double && op <= BasicOp::Mul) {
+                            const double x = a.rawDouble();
+                            const double y = b.rawDouble();
+                            a.setRawDouble(op == BasicOp::Add ? x + y : op == BasicOp::Sub ? x - y : x * y);
+                        } else {
+                            a = basicBinary(op, a, b);
+                            if (a.type() == BasicType::String) checkLength(a.rawString().size());
                         }
                         (--sp)->clear();
                         break;
@@ -419,6 +431,65 @@ void BasicMachine::execute() {
                         sp_ = sp;
                         unwindTo(0);
                         return;
+                    case BasicOp::AddK:
+                    case BasicOp::SubK:
+                    case BasicOp::MulK:
+                    case BasicOp::ModK:
+                    case BasicOp::IDivK:
+                    case BasicOp::AddL:
+                    case BasicOp::SubL:
+                    case BasicOp::MulL: {
+                        BasicValue& a = sp[-1];
+                        BasicValue k;
+                        const bool local = op >= BasicOp::AddL;
+                        if (!local) k.setInt(BasicType::Integer, code[pc]);
+                        const BasicValue& b = local ? base[code[pc]] : k;
+                        const BasicOp plain = basicPlainOp(op);
+                        if (!wholeArithmetic(plain, a, b)) {
+                            if (a.type() == BasicType::Double && b.type() == BasicType::Double && plain <= BasicOp::Mul) {
+                                const double x = a.rawDouble();
+                                const double y = b.rawDouble();
+                                a.setRawDouble(plain == BasicOp::Add ? x + y : plain == BasicOp::Sub ? x - y : x * y);
+                            } else {
+                                a = basicBinary(plain, a, b);
+                                if (a.type() == BasicType::String) checkLength(a.rawString().size());
+                            }
+                        }
+                        ++pc;
+                        break;
+                    }
+                    case BasicOp::EqK:
+                    case BasicOp::NeK:
+                    case BasicOp::LtK:
+                    case BasicOp::GtK:
+                    case BasicOp::LeK:
+                    case BasicOp::GeK:
+                    case BasicOp::EqL:
+                    case BasicOp::NeL:
+                    case BasicOp::LtL:
+                    case BasicOp::GtL:
+                    case BasicOp::LeL:
+                    case BasicOp::GeL: {
+                        BasicValue& a = sp[-1];
+                        BasicValue k;
+                        const bool local = op >= BasicOp::AddL;
+                        if (!local) k.setInt(BasicType::Integer, code[pc]);
+                        const BasicValue& b = local ? base[code[pc]] : k;
+                        const int c = compareFast(a, b);
+                        bool r;
+                        switch (basicPlainOp(op)) {
+                            case BasicOp::Eq: r = c == 0; break;
+                            case BasicOp::Ne: r = c != 0; break;
+                            case BasicOp::Lt: r = c < 0; break;
+                            case BasicOp::Gt: r = c > 0; break;
+                            case BasicOp::Le: r = c <= 0; break;
+                            default: r = c >= 0; break;
+                        }
+                        a.clear();
+                        a.setBool(r);
+                        ++pc;
+                        break;
+                    }
                 }
             }
         } catch (const BasicError& e) {

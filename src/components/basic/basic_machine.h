@@ -46,7 +46,11 @@ class BasicMachine {
     void resetStack(Frame& f);
     [[noreturn]] void interrupt();
 
-    BasicValue& variable(int kind, int slot, BasicValue* base);
+    BasicValue& variable(int kind, int slot, BasicValue* base) {
+        if (kind == 1) return globals_[static_cast<std::size_t>(slot)];
+        BasicValue& v = base[slot];
+        return kind == 2 && v.type() == BasicType::Ref ? *v.rawRef() : v;
+    }
     BasicValue& element(BasicValue& var, BasicValue* indexes, int count);
     void dimArray(BasicValue& var, int dims, BasicType type, int flags, bool redim);
     void forInit(BasicValue& var, BasicValue& start, BasicValue& limit, BasicValue& step);

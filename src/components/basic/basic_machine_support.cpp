@@ -171,12 +171,6 @@ void BasicMachine::checkLength(std::size_t length) const {
     if (length > limits_.maxStringLength) throwBasicError(kBasicOutOfStringSpace);
 }
 
-BasicValue& BasicMachine::variable(int kind, int slot, BasicValue* base) {
-    if (kind == 1) return globals_[static_cast<std::size_t>(slot)];
-    BasicValue& v = base[slot];
-    return kind == 2 && v.type() == BasicType::Ref ? *v.rawRef() : v;
-}
-
 BasicValue& BasicMachine::element(BasicValue& var, BasicValue* indexes, int count) {
     if (var.type() != BasicType::Array) throwBasicError(var.type() == BasicType::Empty ? kBasicSubscript : kBasicTypeMismatch);
     BasicArray& a = *var.rawArray();

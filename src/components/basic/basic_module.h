@@ -65,7 +65,22 @@ enum class BasicOp : std::int32_t {
     ErrDescription,
     MsgBox,      // argc w
     End,
+    // Fused forms of the binary operators, made by the compiler when the right
+    // operand is an Integer constant (K: the value) or a local (L: the slot).
+    AddK, SubK, MulK, ModK, IDivK, EqK, NeK, LtK, GtK, LeK, GeK,
+    AddL, SubL, MulL, EqL, NeL, LtL, GtL, LeL, GeL,
 };
+
+// The plain operator behind a fused one (the operator itself otherwise).
+inline BasicOp basicPlainOp(BasicOp op) {
+    constexpr BasicOp kPlain[] = {
+        BasicOp::Add, BasicOp::Sub, BasicOp::Mul, BasicOp::Mod, BasicOp::IDiv, BasicOp::Eq, BasicOp::Ne,
+        BasicOp::Lt,  BasicOp::Gt,  BasicOp::Le,  BasicOp::Ge,  BasicOp::Add,  BasicOp::Sub, BasicOp::Mul,
+        BasicOp::Eq,  BasicOp::Ne,  BasicOp::Lt,  BasicOp::Gt,  BasicOp::Le,   BasicOp::Ge};
+    return op >= BasicOp::AddK ? kPlain[static_cast<int>(op) - static_cast<int>(BasicOp::AddK)] : op;
+}
+// The fused form of `op` for a constant (`local` false) or a local right operand; End when none.
+BasicOp basicFusedOp(BasicOp op, bool local);
 
 struct BasicLineMark {
     std::int32_t pc;

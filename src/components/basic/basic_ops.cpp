@@ -216,4 +216,31 @@ BasicValue basicNot(const BasicValue& v) {
     }
 }
 
+namespace {
+
+constexpr BasicOp kConstantForms[][2] = {
+    {BasicOp::Add, BasicOp::AddK}, {BasicOp::Sub, BasicOp::SubK}, {BasicOp::Mul, BasicOp::MulK},
+    {BasicOp::Mod, BasicOp::ModK}, {BasicOp::IDiv, BasicOp::IDivK}, {BasicOp::Eq, BasicOp::EqK},
+    {BasicOp::Ne, BasicOp::NeK},   {BasicOp::Lt, BasicOp::LtK},   {BasicOp::Gt, BasicOp::GtK},
+    {BasicOp::Le, BasicOp::LeK},   {BasicOp::Ge, BasicOp::GeK},
+};
+constexpr BasicOp kLocalForms[][2] = {
+    {BasicOp::Add, BasicOp::AddL}, {BasicOp::Sub, BasicOp::SubL}, {BasicOp::Mul, BasicOp::MulL},
+    {BasicOp::Eq, BasicOp::EqL},   {BasicOp::Ne, BasicOp::NeL},   {BasicOp::Lt, BasicOp::LtL},
+    {BasicOp::Gt, BasicOp::GtL},   {BasicOp::Le, BasicOp::LeL},   {BasicOp::Ge, BasicOp::GeL},
+};
+
+}  // namespace
+
+BasicOp basicFusedOp(BasicOp op, bool local) {
+    if (local) {
+        for (const auto& f : kLocalForms)
+            if (f[0] == op) return f[1];
+    } else {
+        for (const auto& f : kConstantForms)
+            if (f[0] == op) return f[1];
+    }
+    return BasicOp::End;
+}
+
 }  // namespace kestrune

@@ -60,6 +60,14 @@ class BasicValue {
         release();
         type_ = BasicType::Empty;
     }
+    // For a slot known to hold no string or array (an Empty stack slot, a number).
+    void initFrom(const BasicValue& o) {
+        type_ = o.type_;
+        l_ = o.l_;
+        retain();
+    }
+    void forget() { type_ = BasicType::Empty; }
+    bool isCounted() const { return type_ == BasicType::String || type_ == BasicType::Array; }
     ~BasicValue() { release(); }
 
     static BasicValue integer(std::int16_t v) { return BasicValue(BasicType::Integer, v); }
