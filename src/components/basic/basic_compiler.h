@@ -116,6 +116,9 @@ class BasicCompiler {
     void block(const std::vector<std::string_view>& terminators);
     void statement();
     void assignmentOrCall(const BasicToken& name);
+    bool tryAddTo(const BasicSymbol& s);
+    // The operator level just above + and - (see basic_compiler_expr.cpp).
+    static constexpr int kAdditiveOperandLevel = 9;
     void ifStatement();
     void selectStatement();
     void forStatement();

@@ -135,6 +135,9 @@ void BasicCompiler::assignmentOrCall(const BasicToken& name) {
     const bool isVariable = s && s->kind != BasicSymbolKind::Proc;
     if (isOp("=")) {
         next();
+        if (s && s->kind == BasicSymbolKind::Local && !s->isArray && isName(name.text) &&
+            (isOp("+", 1) || isOp("&", 1)) && tryAddTo(*s))
+            return;
         if (!s) s = &implicitLocal(name);
         if (!isVariable && s->kind == BasicSymbolKind::Proc) fail(kBasicAssignToConstant);
         expression();
@@ -199,6 +202,26 @@ void BasicCompiler::assignmentOrCall(const BasicToken& name) {
     }
     if (isVariable) fail(kBasicSyntaxError);
     fail(kBasicUndefinedProcedure);
+}
+
+// "x = x + term" or "x = x & term" with nothing after the term works in place; anything else is
+// compiled again as a plain assignment.
+bool BasicCompiler::tryAddTo(const BasicSymbol& s) {
+    const std::size_t start = pos_;
+    const int codeStart = pc();
+    next();
+    const bool cat = next().text == "&";
+    binaryLevel(cat ? kAdditiveOperandLevel - 1 : kAdditiveOperandLevel);
+    if (atEndOfStatement() || isName("ELSE")) {
+        emit(cat ? BasicOp::CatToL : BasicOp::AddToL);
+        emitWord(s.slot);
+        emitWord(static_cast<std::int32_t>(s.type));
+        return true;
+    }
+    pos_ = start;
+    proc_->code.resize(static_cast<std::size_t>(codeStart));
+    foldBarrier();
+    return false;
 }
 
 void BasicCompiler::ifStatement() {

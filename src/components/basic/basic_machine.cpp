@@ -458,6 +458,41 @@ void BasicMachine::execute() {
                         ++pc;
                         break;
                     }
+                    case BasicOp::AddToL: {
+                        BasicValue& dst = base[code[pc]];
+                        const auto t = static_cast<BasicType>(code[pc + 1]);
+                        const BasicValue& b = sp[-1];
+                        if (dst.type() == BasicType::Long && t == BasicType::Long && isWhole(b.type())) {
+                            const std::int64_t r = static_cast<std::int64_t>(dst.rawInt()) + b.rawInt();
+                            if (r < INT32_MIN || r > INT32_MAX) throwBasicError(kBasicOverflow);
+                            dst.setRawInt(static_cast<std::int32_t>(r));
+                        } else if (dst.type() == BasicType::Double && b.type() == BasicType::Double) {
+                            dst.setRawDouble(dst.rawDouble() + b.rawDouble());
+                        } else {
+                            BasicValue sum = basicBinary(BasicOp::Add, dst, b);
+                            if (sum.type() == BasicType::String) checkLength(sum.rawString().size());
+                            dst = t == BasicType::Variant ? std::move(sum) : basicCoerce(sum, t);
+                        }
+                        pc += 2;
+                        (--sp)->clear();
+                        break;
+                    }
+                    case BasicOp::CatToL: {
+                        BasicValue& dst = base[code[pc]];
+                        const auto t = static_cast<BasicType>(code[pc + 1]);
+                        BasicValue& b = sp[-1];
+                        if (b.type() != BasicType::String) b = BasicValue::string(basicToString(b));
+                        if (dst.type() != BasicType::String) dst = BasicValue::string(basicToString(dst));
+                        checkLength(dst.rawString().size() + b.rawString().size());
+                        BasicString* rep = dst.rawStringRep();
+                        if (rep && rep->refs == 1) rep->text.append(b.rawString());
+                        else if (!rep) dst = b;
+                        else dst = BasicValue::string(std::string(dst.rawString()).append(b.rawString()));
+                        if (t != BasicType::String && t != BasicType::Variant) dst = basicCoerce(dst, t);
+                        pc += 2;
+                        (--sp)->clear();
+                        break;
+                    }
                     case BasicOp::EqK:
                     case BasicOp::NeK:
                     case BasicOp::LtK:

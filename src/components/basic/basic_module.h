@@ -69,6 +69,8 @@ enum class BasicOp : std::int32_t {
     // operand is an Integer constant (K: the value) or a local (L: the slot).
     AddK, SubK, MulK, ModK, IDivK, EqK, NeK, LtK, GtK, LeK, GeK,
     AddL, SubL, MulL, EqL, NeL, LtL, GtL, LeL, GeL,
+    AddToL,      // s T   "x = x + expression" on a local, in place
+    CatToL,      // s T   "x = x & expression" on a local, appending in place
 };
 
 // The plain operator behind a fused one (the operator itself otherwise).
