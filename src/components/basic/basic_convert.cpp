@@ -174,7 +174,9 @@ std::string basicFormatDouble(double d, int significantDigits) {
         const char sign = exponent[1];
         std::size_t digitsAt = 2;
         while (digitsAt + 1 < exponent.size() && exponent[digitsAt] == '0') ++digitsAt;
-        exponent = std::string("E") + sign + exponent.substr(digitsAt);
+        std::string digits = exponent.substr(digitsAt);
+        if (digits.size() < 2) digits.insert(digits.begin(), '0');
+        exponent = std::string("E") + sign + digits;
     }
     return mantissa + exponent;
 }

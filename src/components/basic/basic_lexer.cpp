@@ -194,6 +194,15 @@ class Lexer {
         basicParseNumber(src_.substr(start, pos_ - start), t.number);
         t.suffix = literalType(t.number);
         if (pos_ < src_.size() && src_[pos_] == '&') {
+            // &HFFFF& is the Long 65535: the digits read as 32 bits.
+            const std::string_view digits = src_.substr(start + 2, pos_ - start - 2);
+            std::uint64_t v = 0;
+            const unsigned base = (src_[start + 1] == 'H' || src_[start + 1] == 'h') ? 16 : 8;
+            for (char c : digits) {
+                const int d = std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10;
+                v = (v * base + static_cast<unsigned>(d)) & 0xFFFFFFFFu;
+            }
+            t.number = static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
             t.suffix = BasicType::Long;
             ++pos_;
         }

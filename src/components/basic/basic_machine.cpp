@@ -110,8 +110,7 @@ void BasicMachine::execute() {
                         if (v.type() != t && t != BasicType::Variant) v = basicCoerce(v, t);
                         BasicValue& dst = base[code[pc]];
                         if (dst.isCounted()) dst.clear();
-                        dst.initFrom(v);  // a move: v's reference passes to dst
-                        v.forget();
+                        dst.adopt(v);
                         pc += 2;
                         --sp;
                         break;

@@ -66,6 +66,12 @@ class BasicValue {
         l_ = o.l_;
         retain();
     }
+    // Takes o's value and its reference; o becomes Empty. This value must hold no string or array.
+    void adopt(BasicValue& o) {
+        type_ = o.type_;
+        l_ = o.l_;
+        o.type_ = BasicType::Empty;
+    }
     void forget() { type_ = BasicType::Empty; }
     bool isCounted() const { return type_ == BasicType::String || type_ == BasicType::Array; }
     ~BasicValue() { release(); }
