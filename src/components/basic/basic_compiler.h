@@ -140,6 +140,7 @@ class BasicCompiler {
     std::shared_ptr<BasicModule> module_;
     int line_ = 1;
     bool explicit_ = false;
+    bool callKeyword_ = false;  // "Call Foo(x)": the parentheses hold the arguments
 
     std::map<std::string, BasicSymbol> globals_;
     std::map<std::string, BasicSymbol> locals_;

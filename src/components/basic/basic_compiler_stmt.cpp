@@ -60,6 +60,7 @@ void BasicCompiler::block(const std::vector<std::string_view>& terminators) {
             }
         }
         line_ = peek().line;
+        if (isName("END") && (isName("SUB", 1) || isName("FUNCTION", 1))) fail(kBasicBlockNotClosed);
         statement();
     }
 }
@@ -80,6 +81,10 @@ void BasicCompiler::statement() {
         labelStatement(w);
         return;
     }
+    static const std::vector<std::string_view> kBlockEnds{"NEXT", "LOOP", "WEND", "ELSE", "ELSEIF", "CASE"};
+    for (std::string_view end : kBlockEnds)
+        if (w == end) fail(kBasicUnexpectedBlockEnd);
+    if (w == "END" && (isName("IF") || isName("SELECT"))) fail(kBasicUnexpectedBlockEnd);
     if (w == "DIM") declare(false, false);
     else if (w == "STATIC") declare(true, false);
     else if (w == "CONST") declareConst(false);
@@ -99,7 +104,9 @@ void BasicCompiler::statement() {
     else if (w == "CALL") {
         const BasicToken name = next();
         if (name.kind != BasicTok::Name) fail(kBasicSyntaxError);
+        callKeyword_ = true;
         assignmentOrCall(name);
+        callKeyword_ = false;
     } else if (w == "LET" || w == "SET") {
         const BasicToken name = next();
         if (name.kind != BasicTok::Name) fail(kBasicSyntaxError);
@@ -169,7 +176,7 @@ void BasicCompiler::assignmentOrCall(const BasicToken& name) {
         const BasicProc& callee = module_->procs[static_cast<std::size_t>(s->slot)];
         // "Foo(1, 2)" and "Foo 1, 2" both call; "Foo (x)" passes x by value.
         bool parenthesized = false;
-        if (isOp("(") && callee.params.size() != 1) parenthesized = true;
+        if (isOp("(") && (callee.params.size() != 1 || callKeyword_)) parenthesized = true;
         procedureArguments(callee, parenthesized);
         emit(BasicOp::Call);
         emitWord(s->slot);
