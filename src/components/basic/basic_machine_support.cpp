@@ -56,7 +56,7 @@ BasicMachine::BasicMachine(std::shared_ptr<const BasicModule> module, BasicHost&
     stack_ = std::make_unique<BasicValue[]>(static_cast<std::size_t>(limits_.stackValues));
     stackEnd_ = stack_.get() + limits_.stackValues;
     sp_ = stack_.get();
-    frames_.reserve(static_cast<std::size_t>(limits_.maxCallDepth) + 1);
+    frames_.reserve(static_cast<std::size_t>(std::min(limits_.maxCallDepth, 256)) + 1);
     builtins_.maxStringLength = limits_.maxStringLength;
     for (const std::string& s : module_->strings) strings_.push_back(BasicValue::string(s));
     reset();
