@@ -8,7 +8,8 @@
 #   bench/basic/run.sh [path/to/kestrune-basic]
 #
 # Default program: build/release/bin/kestrune-basic (built when missing).
-# Needs lua5.4, bwbasic (scripts/packages.sh installs them), python3 and bc.
+# Needs the Debian packages lua5.4 and bwbasic (benchmark only, so not in
+# scripts/packages.sh), python3 and bc.
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -18,7 +19,7 @@ if [ ! -x "$kb" ]; then
     (cd "$source_dir" && cmake --preset release >/dev/null && cmake --build --preset release --target kestrune-basic >/dev/null)
 fi
 for tool in lua5.4 bwbasic; do
-    command -v "$tool" >/dev/null || { echo "$tool is missing (scripts/packages.sh installs it)" >&2; exit 1; }
+    command -v "$tool" >/dev/null || { echo "$tool is missing (apt-get install lua5.4 bwbasic)" >&2; exit 1; }
 done
 
 work=$(mktemp -d)

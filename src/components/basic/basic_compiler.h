@@ -120,6 +120,7 @@ class BasicCompiler {
     // The operator level just above + and - (see basic_compiler_expr.cpp).
     static constexpr int kAdditiveOperandLevel = 9;
     void ifStatement();
+    void ifBody();
     void selectStatement();
     void forStatement();
     void doStatement();

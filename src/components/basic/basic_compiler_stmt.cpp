@@ -232,6 +232,12 @@ bool BasicCompiler::tryAddTo(const BasicSymbol& s) {
 }
 
 void BasicCompiler::ifStatement() {
+    if (++depth_ > kMaxBlockNesting) fail(kBasicTooComplex);
+    ifBody();
+    --depth_;
+}
+
+void BasicCompiler::ifBody() {
     expression();
     expectName("THEN");
     std::vector<int> toEnd;

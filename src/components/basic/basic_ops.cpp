@@ -120,36 +120,67 @@ int basicCompare(const BasicValue& a, const BasicValue& b) {
     return x < y ? -1 : x > y ? 1 : 0;
 }
 
-bool basicLike(std::string_view text, std::string_view pattern) {
-    if (pattern.empty()) return text.empty();
-    const char p = pattern.front();
-    if (p == '*') {
-        for (std::size_t i = 0; i <= text.size(); ++i)
-            if (basicLike(text.substr(i), pattern.substr(1))) return true;
-        return false;
+namespace {
+
+// Whether `c` matches the one-character pattern element at p[i] (?, #, [..]
+// or a plain character); `next` gets the index after the element.
+bool matchesOne(char c, std::string_view p, std::size_t i, std::size_t& next) {
+    if (p[i] == '?') {
+        next = i + 1;
+        return true;
     }
-    if (text.empty()) return false;
-    const char c = text.front();
-    if (p == '?') return basicLike(text.substr(1), pattern.substr(1));
-    if (p == '#') return std::isdigit(static_cast<unsigned char>(c)) && basicLike(text.substr(1), pattern.substr(1));
-    if (p == '[') {
-        const std::size_t close = pattern.find(']');
+    if (p[i] == '#') {
+        next = i + 1;
+        return std::isdigit(static_cast<unsigned char>(c)) != 0;
+    }
+    if (p[i] == '[') {
+        const std::size_t close = p.find(']', i + 1);
         if (close == std::string_view::npos) throwBasicError(kBasicInvalidCall);
-        std::string_view set = pattern.substr(1, close - 1);
+        std::string_view set = p.substr(i + 1, close - i - 1);
         const bool negate = !set.empty() && set.front() == '!';
         if (negate) set.remove_prefix(1);
         bool in = false;
-        for (std::size_t i = 0; i < set.size(); ++i) {
-            if (i + 2 < set.size() && set[i + 1] == '-') {
-                in = in || (c >= set[i] && c <= set[i + 2]);
-                i += 2;
+        for (std::size_t k = 0; k < set.size(); ++k) {
+            if (k + 2 < set.size() && set[k + 1] == '-') {
+                in = in || (c >= set[k] && c <= set[k + 2]);
+                k += 2;
             } else {
-                in = in || c == set[i];
+                in = in || c == set[k];
             }
         }
-        return in != negate && basicLike(text.substr(1), pattern.substr(close + 1));
+        next = close + 1;
+        return in != negate;
     }
-    return c == p && basicLike(text.substr(1), pattern.substr(1));
+    next = i + 1;
+    return c == p[i];
+}
+
+}  // namespace
+
+// Greedy matching with one backtrack point per '*': linear in practice and
+// never exponential, whatever the pattern.
+bool basicLike(std::string_view text, std::string_view pattern) {
+    std::size_t t = 0;
+    std::size_t p = 0;
+    std::size_t starP = std::string_view::npos;
+    std::size_t starT = 0;
+    while (t < text.size()) {
+        std::size_t next = 0;
+        if (p < pattern.size() && pattern[p] == '*') {
+            starP = ++p;
+            starT = t;
+        } else if (p < pattern.size() && matchesOne(text[t], pattern, p, next)) {
+            p = next;
+            ++t;
+        } else if (starP != std::string_view::npos) {
+            p = starP;
+            t = ++starT;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
 }
 
 BasicValue basicBinary(BasicOp op, const BasicValue& a, const BasicValue& b) {
