@@ -1,5 +1,6 @@
 #include "components/basic/basic_format.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -114,9 +115,10 @@ std::string numeric(double v, std::string_view p, bool withSign) {
             m = fixed(mag / std::pow(10.0, exponent), decimals);
         }
         mag = std::atof(m.c_str());
-        char buf[16];
+        char buf[32];
         const bool plus = p[static_cast<std::size_t>(expAt) + 1] == '+';
-        std::snprintf(buf, sizeof buf, "%s%0*d", exponent < 0 ? "-" : plus ? "+" : "", std::max(expDigits, 1), std::abs(exponent));
+        std::snprintf(buf, sizeof buf, "%s%0*d", exponent < 0 ? "-" : plus ? "+" : "", std::clamp(expDigits, 1, 9),
+                      std::abs(exponent));
         expText = std::string(1, p[static_cast<std::size_t>(expAt)]) + buf;
     }
     const std::string text = fixed(mag, decimals);
