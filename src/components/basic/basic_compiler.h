@@ -134,6 +134,7 @@ class BasicCompiler {
     void eraseStatement();
     void errStatement();
     void labelStatement(const std::string& name);
+    std::string numberLabel(const BasicToken& t);  // a line number as a label name
 
     std::vector<BasicToken> tokens_;
     std::size_t pos_ = 0;

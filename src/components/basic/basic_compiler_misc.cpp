@@ -25,7 +25,7 @@ void BasicCompiler::onErrorStatement() {
     const BasicToken target = next();
     std::string name;
     if (target.kind == BasicTok::Name) name = target.text;
-    else if (target.kind == BasicTok::Number) name = std::to_string(static_cast<long long>(target.number));
+    else if (target.kind == BasicTok::Number) name = numberLabel(target);
     else fail(kBasicSyntaxError);
     emit(BasicOp::OnError);
     emitWord(1);
@@ -51,7 +51,7 @@ void BasicCompiler::resumeStatement() {
     const BasicToken target = next();
     std::string name;
     if (target.kind == BasicTok::Name) name = target.text;
-    else if (target.kind == BasicTok::Number) name = std::to_string(static_cast<long long>(target.number));
+    else if (target.kind == BasicTok::Number) name = numberLabel(target);
     else fail(kBasicSyntaxError);
     emitWord(2);
     Label& label = labels_[name];

@@ -70,7 +70,7 @@ void BasicCompiler::statement() {
     const BasicToken first = next();
     if (first.kind != BasicTok::Name) {
         if (first.kind == BasicTok::Number && first.lineStart) {  // a line number
-            labelStatement(std::to_string(static_cast<long long>(first.number)));
+            labelStatement(numberLabel(first));
             if (!atEndOfStatement()) statement();
             return;
         }
@@ -127,6 +127,12 @@ void BasicCompiler::statement() {
         assignmentOrCall(first);
     }
     expectEndOfStatement();
+}
+
+std::string BasicCompiler::numberLabel(const BasicToken& t) {
+    if (t.number < 0 || t.number > 1e9 || t.number != static_cast<double>(static_cast<long long>(t.number)))
+        fail(kBasicSyntaxError);
+    return std::to_string(static_cast<long long>(t.number));
 }
 
 void BasicCompiler::labelStatement(const std::string& name) {
@@ -246,7 +252,7 @@ void BasicCompiler::ifBody() {
         const int skip = emitJump(BasicOp::JmpF);
         if (peek().kind == BasicTok::Number) {  // If x Then 100
             const BasicToken target = next();
-            labels_[std::to_string(static_cast<long long>(target.number))].uses.push_back(emitJump(BasicOp::Loop));
+            labels_[numberLabel(target)].uses.push_back(emitJump(BasicOp::Loop));
         } else {
             while (true) {
                 statement();
@@ -480,7 +486,7 @@ void BasicCompiler::gotoStatement() {
     const BasicToken target = next();
     std::string name;
     if (target.kind == BasicTok::Name) name = target.text;
-    else if (target.kind == BasicTok::Number) name = std::to_string(static_cast<long long>(target.number));
+    else if (target.kind == BasicTok::Number) name = numberLabel(target);
     else fail(kBasicSyntaxError);
     Label& label = labels_[name];
     if (label.line == 0) label.line = line_;

@@ -183,6 +183,13 @@ class Lexer {
                 ++pos_;
             }
         }
+        // 1.5% is the Integer 2; a literal its suffix cannot hold is refused.
+        if (t.suffix == BasicType::Integer || t.suffix == BasicType::Long) {
+            t.number = std::nearbyint(t.number);
+            const double limit = t.suffix == BasicType::Integer ? 32768.0 : 2147483648.0;
+            if (t.number < -limit || t.number >= limit) return false;
+        }
+        if (t.suffix == BasicType::Single && std::fabs(t.number) > 3.402823466e38) return false;
         return true;
     }
 
