@@ -403,6 +403,8 @@ void BasicMachine::execute() {
                         break;
                     case BasicOp::Resume: {
                         if (!f->inHandler) throwBasicError(kBasicResumeWithoutError);
+                        // Resume can go back to the failing statement: a loop like any other.
+                        if (--steps_ < 0 || cancel_.load(std::memory_order_relaxed)) interrupt();
                         const int mode = code[pc];
                         f->inHandler = false;
                         errNumber_ = 0;

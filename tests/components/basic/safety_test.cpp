@@ -26,6 +26,7 @@ class SignallingHost : public BasicHost {
 
 TEST(BasicSafety, CancelFromAnotherThreadEndsAnEndlessLoop) {
     for (const char* loop : {"Do\nLoop", "While True\nWend", "again:\nGoTo again", "For i = 1 To 2\ni = 1\nNext",
+                             "On Error GoTo h\nx = 1 / 0\nh:\nResume",
                              "Sub R()\nR2\nEnd Sub"}) {
         SCOPED_TRACE(loop);
         const std::string source = std::string(loop).rfind("Sub", 0) == 0
