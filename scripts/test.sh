@@ -22,7 +22,8 @@ fi
 # needs, started from the small seed files in tests/document/fuzz/corpus.
 # A crash, a hang, a leak or a sanitizer report fails the script; what caused
 # it is left in build/fuzz/findings. KESTRUNE_FUZZ_SECONDS sets how long
-# (0 skips the step).
+# (0 skips the step). The script compiler is fuzzed after it, for
+# KESTRUNE_BASIC_FUZZ_SECONDS (20 by default).
 fuzz_seconds=${KESTRUNE_FUZZ_SECONDS:-30}
 if [ "$fuzz_seconds" != "0" ] && command -v clang++ >/dev/null 2>&1; then
     cmake -S . -B build/fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE= \
@@ -39,5 +40,16 @@ if [ "$fuzz_seconds" != "0" ] && command -v clang++ >/dev/null 2>&1; then
             build/fuzz/corpus tests/document/fuzz/corpus
     else
         echo "clang++ cannot link libFuzzer here: the strategy reader is not fuzzed" >&2
+    fi
+    # The script compiler (and a short run of what it compiles), the same way.
+    if cmake --build build/fuzz --target help | grep -q '^fuzz_basic_compiler:'; then
+        cmake --build build/fuzz -j "$jobs" --target fuzz_basic_compiler
+        rm -rf build/fuzz/basic_corpus build/fuzz/basic_findings
+        mkdir -p build/fuzz/basic_corpus build/fuzz/basic_findings
+        build/fuzz/bin/fuzz_basic_compiler -dict=tests/components/basic/fuzz/basic.dict -max_len=4096 \
+            -max_total_time="${KESTRUNE_BASIC_FUZZ_SECONDS:-20}" -timeout=10 \
+            -artifact_prefix=build/fuzz/basic_findings/ build/fuzz/basic_corpus tests/components/basic/fuzz/corpus
+    else
+        echo "clang++ cannot link libFuzzer here: the script compiler is not fuzzed" >&2
     fi
 fi

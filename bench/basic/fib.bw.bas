@@ -1,0 +1,22 @@
+REM Recursive Fibonacci through GOSUB with an explicit stack.
+DIM NS(100)
+DIM PS(100)
+SP = 0
+ARG = @N@
+GOSUB 1000
+PRINT "CHECKSUM"; RES
+SYSTEM
+1000 REM RES = fib(ARG)
+IF ARG >= 2 THEN GOTO 1010
+RES = ARG
+RETURN
+1010 SP = SP + 1
+NS(SP) = ARG
+ARG = NS(SP) - 1
+GOSUB 1000
+PS(SP) = RES
+ARG = NS(SP) - 2
+GOSUB 1000
+RES = PS(SP) + RES
+SP = SP - 1
+RETURN

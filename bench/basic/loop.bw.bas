@@ -1,0 +1,7 @@
+REM A loop summing I MOD 7.
+S = 0
+FOR I = 1 TO @N@
+S = S + I MOD 7
+NEXT I
+PRINT "CHECKSUM"; S
+SYSTEM
