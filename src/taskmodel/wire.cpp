@@ -100,9 +100,8 @@ Status Wire::loadBody(BinaryReader& in, int fileVersion) {
     sourceAnchor_.y = in.i32();
     targetAnchor_.x = in.i32();
     targetAnchor_.y = in.i32();
-    if (in.failed()) return ends;
-    // Damaged geometry is not kept: the wire may stay in its task after the
-    // load error, and would be drawn.
+    // Damaged geometry is not kept, also when the record ran out: the wire
+    // may stay in its task after the load error, and would be drawn and saved.
     if (const std::optional<Point> bad = pointOutOfRange(); bad) {
         const std::string at = std::to_string(bad->x) + ", " + std::to_string(bad->y);
         pointCount_ = 0;

@@ -7,6 +7,7 @@
 #include "document/kept_parts.h"
 #include "document/protection.h"
 #include "document/task_drawing.h"
+#include "platform/recording_canvas.h"
 #include "document/virtual_tag.h"
 #include "taskmodel/opaque_record.h"
 #include "taskmodel/wire.h"
@@ -249,6 +250,10 @@ TEST_F(KeptPartsTest, WhatNoClassReadsIsReportedKeptAndEverythingElseLoads) {
     EXPECT_EQ(kept->order(), 3u);  // after the task object's and the two blocks'
     ASSERT_EQ(kept->incomingWires().items().size(), 1u);
     EXPECT_EQ(kept->incomingWires().items()[0]->source(), reader->document->task(1).graph().nodes()[1]);
+    // The task draws with it: the two blocks' icons, nothing of its own.
+    RecordingCanvas canvas;
+    DrawTaskObjects(reader->document->task(1), canvas, {0, 0, 2000, 2000});
+    EXPECT_EQ(canvas.calls(CanvasOp::Bitmap).size(), 2u);
 
     // Saved unchanged, the file comes back byte for byte.
     EXPECT_EQ(bytesOf(*reader->document), bytes);

@@ -335,6 +335,22 @@ TEST_F(WireRecordTest, PointsOrAnchorsFarOffTheCanvasAreDamage) {
     }
 }
 
+// Saved again, such a point would be refused only at the next load.
+TEST_F(WireRecordTest, FarPointsOfARecordCutShortInItsAnchorsAreNotKeptEither) {
+    Wire& original = makeWire();
+    const Point path[] = {{10, 20}, {std::numeric_limits<int>::max(), 20}};
+    original.setPoints(path);
+    auto bytes = bytesOf(original);
+    graph.RemoveWire(original);
+    const std::uint16_t length = static_cast<std::uint16_t>(bytes[4] | (bytes[5] << 8)) - 4;
+    bytes[4] = static_cast<std::uint8_t>(length & 0xFF);
+    bytes[5] = static_cast<std::uint8_t>(length >> 8);
+    BinaryReader in(bytes);
+    Wire w(otherRegistry);
+    EXPECT_EQ(load(w, in).code, kRecordLoadError);
+    EXPECT_TRUE(w.points().empty());
+}
+
 TEST_F(WireRecordTest, PointsAtTheLimitLoad) {
     Wire& original = makeWire();
     const Point path[] = {{-kMaxStoredCoordinate, kMaxStoredCoordinate}, {kMaxStoredCoordinate, 0}};
