@@ -80,8 +80,8 @@ struct Lines {
 std::optional<Lines> readLines(const std::filesystem::path& path) {
     Lines out;
     std::vector<std::uint8_t> bytes;
-    if (!readWholeFile(path.string(), bytes, kLargestFile).ok()) {
-        if (errno == ENOENT) return out;
+    if (const Status read = readWholeFile(path.string(), bytes, kLargestFile); !read) {
+        if (errno == ENOENT) return out;  // taken before `read` (and its text) goes
         return std::nullopt;
     }
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());

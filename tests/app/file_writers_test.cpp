@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <ostream>
 
 #include "app/event_log.h"
 #include "app/event_log_files.h"
@@ -43,6 +44,10 @@ struct ReplacedFile {
     // Writes new content to `path` through `calls`.
     std::function<Status(const TempDir& dir, const std::string& path, FileSystemCalls& calls)> replace;
 };
+
+void PrintTo(const ReplacedFile& file, std::ostream* out) {
+    *out << file.name;
+}
 
 const ReplacedFile kReplacedFiles[] = {
     {"Kestrune.INI", "[Run]\nKey=old\n",
@@ -98,6 +103,10 @@ struct AppendedFile {
     // Appends one line to the file in `dir` through `calls`.
     std::function<Status(const TempDir& dir, FileSystemCalls& calls)> append;
 };
+
+void PrintTo(const AppendedFile& file, std::ostream* out) {
+    *out << file.name;
+}
 
 const AppendedFile kAppendedFiles[] = {
     {"Kestrune.ELF",
