@@ -62,8 +62,8 @@ make_program() {
 status=0
 summary=""
 # workload, size against Lua, size against bwbasic
-for spec in "fib 30 16" "loop 20000000 200000" "sort 3000 200" "strings 2000000 20000"; do
-    set -- $spec
+for workload in "fib 30 16" "loop 20000000 200000" "sort 3000 200" "strings 2000000 20000"; do
+    set -- $workload
     name=$1
     big=$2
     small=$3
