@@ -1,8 +1,11 @@
 #include "resources/string_table.h"
 
 #include <algorithm>
+#include <cstring>
 #include <array>
 #include <iterator>
+
+#include "platform/system_error_code.h"
 
 namespace kestrune::strings {
 namespace {
@@ -27,6 +30,7 @@ std::optional<std::string_view> lookup(int id) {
 }
 
 std::string text(int id) {
+    if (isSystemErrorCode(id)) return std::strerror(systemErrorNumber(id));
     if (auto t = lookup(id)) return std::string(*t);
     return "ER:" + std::to_string(id);
 }
