@@ -146,7 +146,7 @@ Status Application::createDocument() {
         .outputRegistry = nullptr,
         .resolutionMs = static_cast<std::uint32_t>(scheduler_->settings().resolutionMs),
         .randomKey = {},
-        .fileCalls = nullptr,
+        .fileCalls = options_.fileCalls,
     };
     document_ = std::make_unique<StrategyDocument>(std::move(services));
     runControl_->attachDocument(document_.get());

@@ -283,6 +283,9 @@ void RunControl::finishStop() {
     pendingStops_.clear();
     displays_.stopItems();
     scripts_.endRun();
+    // While the run-error log is still open, so that a failure reaches it
+    // and the stop does not read "Stopped normally".
+    saveHeldValues();
     undoReports();
     running_.set(0);
     paused_.set(0);
@@ -290,15 +293,24 @@ void RunControl::finishStop() {
     services_.timers.killTimer(kTimerMainScript);
     if (errorCount() == 0) services_.statusBar.setPaneText(StatusPanes::kMessagePane, kStoppedNormallyText);
     setSystemInfoBit(services_.tags, kSystemInfoRunning, false);
-    if (const std::string hold = document_ != nullptr ? document_->holdFilePath() : std::string();
-        !hold.empty()) {
-        if (const Status saved = services_.tags.saveHoldFile(hold); !saved)
-            showMessageText(services_.ui, statusText(saved), MessageIcon::Error);
-    }
     if (services_.opc != nullptr) services_.opc->removeAll();
     writeStopEvent();
     stopping_.store(false);
     changed();
+}
+
+void RunControl::saveHeldValues() {
+    holdSave_ = {};
+    const std::string hold = document_ != nullptr ? document_->holdFilePath() : std::string();
+    if (hold.empty()) return;
+    FileSystemCalls* calls = document_->services().fileCalls;
+    holdSave_ = services_.tags.saveHoldFile(hold, calls != nullptr ? *calls : FileSystemCalls::system());
+    if (holdSave_) return;
+    // The old hold file is still there; the values of this run are lost.
+    const std::string text = statusText(holdSave_);
+    reportText(text);
+    services_.eventLog.addEvent(EventKind::Note, text);
+    showMessageText(services_.ui, text, MessageIcon::Error);
 }
 
 void RunControl::writeStopEvent() {

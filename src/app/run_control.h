@@ -198,6 +198,9 @@ class RunControl final : public TaskRunHost, public RunErrorSink {
     std::int32_t errorCount() const;
     std::int32_t dataOverrunCount() const;
     StopReason lastStopReason() const { return stopReason_; }
+    // How the last stop's save of the hold file went (kOk also when there
+    // was nothing to save); a failure has been reported as a run error.
+    const Status& lastHoldSave() const { return holdSave_; }
     // Tasks whose own stop (0x416) is still being polled.
     std::size_t pendingTaskStops() const { return pendingStops_.size(); }
     // Tasks of the strategy with their threads running now.
@@ -239,6 +242,7 @@ class RunControl final : public TaskRunHost, public RunErrorSink {
     std::string strategyName() const;
     std::string strategyDirectory() const;
     void writeStopEvent();
+    void saveHeldValues();
     void changed();
 
     RunControlServices services_;
@@ -255,6 +259,7 @@ class RunControl final : public TaskRunHost, public RunErrorSink {
     LockedFlag locked_;
     std::atomic<bool> stopping_{false};
     StopReason stopReason_ = StopReason::None;
+    Status holdSave_;
     std::vector<ScanTask*> pendingStops_;
     CMessageQueue textReports_;
 };

@@ -139,6 +139,9 @@ Exit status:
   2  the strategy could not be loaded (also when only part of it loaded)
   3  the start was refused (the reason is on stderr)
   4  the run was stopped by the strategy's error limit
+  5  the run stopped but its retained values (the hold file) could not be
+     saved; the hold file of the run before is left as it was. This
+     status comes before 4.
 )";
 }
 
