@@ -170,12 +170,20 @@ Status Application::openStrategyFile(const std::string& path) {
         showMessageBox(ui_, kMsgProcessStillRunning);
         return kMsgProcessStillRunning;
     }
-    Status status = OpenStrategy(*document_, path);
+    Status heldValues;
+    Status status = OpenStrategy(*document_, path, &heldValues);
     if (document_->path() != path) return status;
     SchedulerSettings scheduling = scheduler_->settings();
     scheduling.setRefreshPeriodMs(static_cast<int>(document_->options().displayRefreshMs));
     scheduler_->setSettings(scheduling);
     openEventLog(document_->directory());
+    eventLog_->setEnabled(document_->options().eventLog);
+    if (!heldValues) {
+        // The retained values are gone from this run on: the user must hear it.
+        const std::string text = statusText(heldValues);
+        showMessageText(ui_, text, MessageIcon::Error);
+        eventLog_->addEvent(EventKind::Note, text);
+    }
     return status;
 }
 

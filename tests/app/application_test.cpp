@@ -138,6 +138,27 @@ TEST_F(ApplicationTest, OpeningAStrategyMovesTheEventLogAndTakesItsRefreshPeriod
     EXPECT_EQ(app->settingsFile().getString("System", "CurrentKSV"), (plant / "line.ksv").string());
 }
 
+TEST_F(ApplicationTest, ADamagedHoldFileIsToldWhenTheStrategyOpensAndKeptAside) {
+    {
+        auto writer = make();
+        ASSERT_TRUE(writer->initialize().ok());
+        writer->document()->options().eventLog = true;
+        ASSERT_NE(writer->document()->addVirtualTag("LEVEL", VirtualTag::kInteger, true), nullptr);
+        ASSERT_TRUE(WriteStrategyFile(*writer->document(), (dir / "line.ksv").string()).ok());
+    }
+    TempDir::write(dir / "line.HLD", "KHLD cut short");
+    auto app = make();
+    ASSERT_TRUE(app->initialize((dir / "line.ksv").string()).ok());
+    EXPECT_TRUE(app->openStatus().ok());
+    ASSERT_FALSE(ui.messages().empty());
+    const std::string told = "The hold file is damaged: " + (dir / "line.HLD").string() + ": ";
+    EXPECT_EQ(ui.messages().back().rfind(told, 0), 0u) << ui.messages().back();
+    EXPECT_NE(ui.messages().back().find("kept as line.HLD.damaged-"), std::string::npos);
+    app->drainMessages();
+    EXPECT_NE(TempDir::read(dir / "Kestrune.ELF").find("The hold file is damaged"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir / "line.HLD"));
+}
+
 TEST_F(ApplicationTest, AStrategyThatDoesNotOpenLeavesAnEmptyOne) {
     TempDir::write(dir / "bad.ksv", "not a strategy");
     auto app = make();
