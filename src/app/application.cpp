@@ -176,8 +176,12 @@ Status Application::openStrategyFile(const std::string& path) {
     SchedulerSettings scheduling = scheduler_->settings();
     scheduling.setRefreshPeriodMs(static_cast<int>(document_->options().displayRefreshMs));
     scheduler_->setSettings(scheduling);
-    openEventLog(document_->directory());
-    eventLog_->setEnabled(document_->options().eventLog);
+    // A strategy that loaded only in part is refused by the runtime: nothing
+    // is created beside it. Its events go on to the log that was open.
+    if (status) {
+        openEventLog(document_->directory());
+        eventLog_->setEnabled(document_->options().eventLog);
+    }
     if (!heldValues) {
         // The retained values are gone from this run on: the user must hear it.
         const std::string text = statusText(heldValues);

@@ -170,6 +170,28 @@ TEST_F(ApplicationTest, AStrategyThatDoesNotOpenLeavesAnEmptyOne) {
     EXPECT_EQ(app->eventLog().workingFilePath(), (dir / "Kestrune.ELF").string());
 }
 
+TEST_F(ApplicationTest, AStrategyThatLoadsOnlyInPartCreatesNothingBesideIt) {
+    const std::filesystem::path plant = dir / "plant";
+    std::filesystem::create_directory(plant);
+    const std::string path = (plant / "line.ksv").string();
+    {
+        auto writer = make();
+        ASSERT_TRUE(writer->initialize().ok());
+        writer->document()->options().eventLog = true;
+        ASSERT_NE(writer->document()->addVirtualTag("LEVEL", VirtualTag::kInteger, true), nullptr);
+        ASSERT_TRUE(WriteStrategyFile(*writer->document(), path).ok());
+    }
+    const std::string whole = TempDir::read(path);
+    TempDir::write(path, whole.substr(0, whole.size() - 3));
+    auto app = make();
+    ASSERT_TRUE(app->initialize(path).ok());
+    EXPECT_FALSE(app->openStatus().ok());
+    app->exit();
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(plant)) names.push_back(entry.path().filename());
+    EXPECT_EQ(names, std::vector<std::string>{"line.ksv"});
+}
+
 TEST_F(ApplicationTest, ExitStopsARunningStrategyAndSavesItsHeldValues) {
     auto app = make();
     ASSERT_TRUE(app->initialize().ok());
