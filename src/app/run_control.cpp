@@ -112,8 +112,16 @@ Code RunControl::start() {
     if (document_ == nullptr) return kMsgGenericError;
     if (!isIdle()) return kMsgProcessStillRunning;
     if (const Code code = checkBeforeStart(); code != kOk) return code;
-    if (const Code code = prepareReports(); code != kOk) return code;
-    if (const Code code = startParticipants(); code != kOk) return code;
+    if (const Code code = lockStrategy(); code != kOk) return code;
+    if (const Code code = prepareReports(); code != kOk) {
+        strategyLock_.release();
+        return code;
+    }
+    if (const Code code = startParticipants(); code != kOk) {
+        // A thread that would not end keeps the run, and the lock, until it has.
+        if (isIdle()) strategyLock_.release();
+        return code;
+    }
     finishStart();
     if (!services_.scheduler.start(displays_.refreshTargets(), displays_.trendItems())) {
         // Without its timer the scheduler never lets a task scan: a run that
@@ -152,6 +160,15 @@ Code RunControl::checkBeforeStart() {
         return kMsgDiskSpaceLow;
     }
     return kOk;
+}
+
+Code RunControl::lockStrategy() {
+    // An untitled strategy is in no file another runtime could open.
+    if (document_->path().empty()) return kOk;
+    const Status locked = strategyLock_.acquire(document_->path());
+    if (locked) return kOk;
+    showMessageText(services_.ui, statusText(locked), MessageIcon::Error);
+    return locked.code;
 }
 
 Code RunControl::prepareReports() {
@@ -295,6 +312,7 @@ void RunControl::finishStop() {
     setSystemInfoBit(services_.tags, kSystemInfoRunning, false);
     if (services_.opc != nullptr) services_.opc->removeAll();
     writeStopEvent();
+    strategyLock_.release();
     stopping_.store(false);
     changed();
 }

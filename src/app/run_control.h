@@ -36,6 +36,7 @@
 #include "platform/message_queue.h"
 #include "platform/observer_list.h"
 #include "platform/status.h"
+#include "platform/strategy_lock.h"
 #include "taskmodel/locked_flag.h"
 
 namespace kestrune {
@@ -219,6 +220,7 @@ class RunControl final : public TaskRunHost, public RunErrorSink {
   private:
     // Start steps that undo themselves when a later step fails.
     Code checkBeforeStart();
+    Code lockStrategy();
     Code prepareReports();
     Code startParticipants();
     void undoParticipants(const std::vector<ScanTask*>& started);
@@ -260,6 +262,7 @@ class RunControl final : public TaskRunHost, public RunErrorSink {
     std::atomic<bool> stopping_{false};
     StopReason stopReason_ = StopReason::None;
     Status holdSave_;
+    StrategyLock strategyLock_;
     std::vector<ScanTask*> pendingStops_;
     CMessageQueue textReports_;
 };

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <utility>
 
+#include <unistd.h>
+
 #include "app/disk_space.h"
 #include "app/run_error_report.h"
 #include "app/status_bar_state.h"
@@ -183,6 +185,25 @@ TEST_F(RunControlTest, AHoldFileThatCannotBeWrittenIsAFailedStopAndTheOldFileSta
         EXPECT_NE(pane.find(std::strerror(error)), std::string::npos) << pane;
         EXPECT_NE(fileText("Kestrune.ELF").find("The retained values were not saved"), std::string::npos);
     }
+}
+
+TEST_F(RunControlTest, AStrategyThatRunsElsewhereIsRefusedNamingTheHolder) {
+    addProbe();
+    const std::string path = document().path();
+    StrategyLock elsewhere((dir / "locks").string());
+    ASSERT_TRUE(elsewhere.acquire(path).ok());
+    EXPECT_EQ(control().start(), kStrategyLocked);
+    EXPECT_TRUE(control().isIdle());
+    ASSERT_FALSE(ui.messages().empty());
+    EXPECT_EQ(ui.messages().back(), "The strategy is already running in another process: " + path +
+                                        ": held by process " + std::to_string(::getpid()));
+    elsewhere.release();
+
+    ASSERT_EQ(control().start(), kOk);
+    EXPECT_EQ(elsewhere.acquire(path).code, kStrategyLocked);
+    control().stop();
+    ASSERT_TRUE(stopCompletes());
+    EXPECT_FALSE(std::filesystem::exists(StrategyLock::besidePath(path)));
 }
 
 TEST_F(RunControlTest, VirtualTagsStartFromTheirInitialValueUnlessHeld) {
