@@ -5,9 +5,9 @@
 #include "app/run_error_log.h"
 #include "app/status_panes.h"
 #include "app/text_format.h"
-#include "platform/system_error_code.h"
 #include "components/driver/device_driver.h"
 #include "platform/main_queue.h"
+#include "platform/system_error_code.h"
 #include "resources/message_ids.h"
 #include "resources/string_table.h"
 
@@ -70,8 +70,8 @@ std::string RunErrorReport::textFor(Code code, const RunErrorSource& source) {
     // The program's own codes: its messages, the tag database's codes (the
     // table's negative ids) and system errors. Driver codes handed on masked
     // to 12 bits share numbers with low message ids, so those stay with the driver.
-    const bool ours = (code >= kFirstProgramMessage && code <= kLastProgramMessage) || isSystemErrorCode(code) ||
-                      (code < 0 && strings::lookup(code));
+    const bool ours = (code >= kFirstProgramMessage && code <= kLastProgramMessage) ||
+                      isSystemErrorCode(code) || (code < 0 && strings::lookup(code));
     return ours ? strings::text(code) : componentText(code, source);
 }
 

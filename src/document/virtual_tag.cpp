@@ -61,7 +61,8 @@ Code VirtualTag::writeInitialValue(TagDatabase& tags) const {
         }
         case kString: {
             std::array<char, kTagTextSize> text{};
-            std::memcpy(text.data(), initialText_.data(), std::min<std::size_t>(initialText_.size(), kTagMaxTextLength));
+            std::memcpy(text.data(), initialText_.data(),
+                        std::min<std::size_t>(initialText_.size(), kTagMaxTextLength));
             const DB_PARAM value = DB_PARAM::Text(text.data());
             return tags.SetData(kVirtualTaskName, name_, &value);
         }

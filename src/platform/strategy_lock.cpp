@@ -30,8 +30,10 @@ std::uint64_t pathHash(const std::string& text) {
 
 std::string fullPath(const std::string& path) {
     std::error_code error;
-    const std::filesystem::path full = std::filesystem::weakly_canonical(std::filesystem::absolute(path), error);
-    return error ? path : full.string();
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    if (error) return path;
+    const std::filesystem::path full = std::filesystem::weakly_canonical(absolute, error);
+    return error ? absolute.string() : full.string();
 }
 
 std::string holderOf(int fd) {
@@ -100,8 +102,8 @@ Status StrategyLock::acquireAt(const std::string& lockPath, const std::string& s
         }
         struct stat locked {};
         struct stat named {};
-        if (::fstat(fd, &locked) == 0 && ::stat(lockPath.c_str(), &named) == 0 && locked.st_ino == named.st_ino &&
-            locked.st_dev == named.st_dev) {
+        if (::fstat(fd, &locked) == 0 && ::stat(lockPath.c_str(), &named) == 0 &&
+            locked.st_ino == named.st_ino && locked.st_dev == named.st_dev) {
             const std::string pid = std::to_string(::getpid()) + "\n";
             if (::ftruncate(fd, 0) != 0 || !writeAll(fd, pid)) {
                 const int error = errno;

@@ -27,8 +27,8 @@ class StrategyLock {
 
     // Takes the lock for the strategy at `strategyPath`. kOk; kStrategyLocked
     // with "<strategy>: held by process <pid>" when another open lock holds
-    // it (another process, or another StrategyLock in this one); a system error code (system_error_code.h) with the
-    // lock file and the reason when no lock file can be made.
+    // it (another process, or another StrategyLock in this one); a system error code (system_error_code.h)
+    // with the lock file and the reason when no lock file can be made.
     Status acquire(const std::string& strategyPath);
     // Removes the lock file and drops the lock; nothing when none is held.
     void release();

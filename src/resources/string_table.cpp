@@ -1,8 +1,8 @@
 #include "resources/string_table.h"
 
 #include <algorithm>
-#include <cstring>
 #include <array>
+#include <cstring>
 #include <iterator>
 
 #include "platform/system_error_code.h"

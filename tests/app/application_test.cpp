@@ -188,7 +188,8 @@ TEST_F(ApplicationTest, AStrategyThatLoadsOnlyInPartCreatesNothingBesideIt) {
     EXPECT_FALSE(app->openStatus().ok());
     app->exit();
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(plant)) names.push_back(entry.path().filename());
+    for (const auto& entry : std::filesystem::directory_iterator(plant))
+        names.push_back(entry.path().filename());
     EXPECT_EQ(names, std::vector<std::string>{"line.ksv"});
 }
 

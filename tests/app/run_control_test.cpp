@@ -164,7 +164,8 @@ TEST_F(RunControlTest, AHoldFileThatCannotBeWrittenIsAFailedStopAndTheOldFileSta
     document().setModified(false);
     const std::string hold = (dir / "plant.HLD").string();
     using Step = FailingFileCalls::Step;
-    for (const auto& [step, error] : {std::pair{Step::Write, ENOSPC}, {Step::Fsync, EIO}, {Step::Rename, EACCES}}) {
+    for (const auto& [step, error] :
+         {std::pair{Step::Write, ENOSPC}, {Step::Fsync, EIO}, {Step::Rename, EACCES}}) {
         SCOPED_TRACE(std::strerror(error));
         fileCalls.failFrom(Step::None);
         ASSERT_EQ(control().start(), kOk);

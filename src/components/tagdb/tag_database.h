@@ -34,9 +34,9 @@
 #include "components/tagdb/tag_directory.h"
 #include "components/tagdb/tag_key.h"
 #include "components/tagdb/tag_record.h"
-#include "platform/safe_file.h"
 #include "components/tagdb/tagdb_codes.h"
 #include "components/tagdb/task_record.h"
+#include "platform/safe_file.h"
 #include "platform/status.h"
 
 namespace kestrune {
