@@ -146,7 +146,7 @@ Status Application::createDocument() {
         .outputRegistry = nullptr,
         .resolutionMs = static_cast<std::uint32_t>(scheduler_->settings().resolutionMs),
         .randomKey = {},
-        .fileCalls = nullptr,
+        .fileCalls = options_.fileCalls,
     };
     document_ = std::make_unique<StrategyDocument>(std::move(services));
     runControl_->attachDocument(document_.get());
@@ -170,12 +170,24 @@ Status Application::openStrategyFile(const std::string& path) {
         showMessageBox(ui_, kMsgProcessStillRunning);
         return kMsgProcessStillRunning;
     }
-    Status status = OpenStrategy(*document_, path);
+    Status heldValues;
+    Status status = OpenStrategy(*document_, path, &heldValues);
     if (document_->path() != path) return status;
     SchedulerSettings scheduling = scheduler_->settings();
     scheduling.setRefreshPeriodMs(static_cast<int>(document_->options().displayRefreshMs));
     scheduler_->setSettings(scheduling);
-    openEventLog(document_->directory());
+    // A strategy that loaded only in part is refused by the runtime: nothing
+    // is created beside it. Its events go on to the log that was open.
+    if (status) {
+        openEventLog(document_->directory());
+        eventLog_->setEnabled(document_->options().eventLog);
+    }
+    if (!heldValues) {
+        // The retained values are gone from this run on: the user must hear it.
+        const std::string text = statusText(heldValues);
+        showMessageText(ui_, text, MessageIcon::Error);
+        eventLog_->addEvent(EventKind::Note, text);
+    }
     return status;
 }
 

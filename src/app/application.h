@@ -52,6 +52,7 @@ class CEventLog;
 class Clock;
 class DeviceDriver;
 class DiskSpaceMonitor;
+class FileSystemCalls;
 class ErrorMessageQueue;
 class OpcClient;
 class RunDisplays;
@@ -102,6 +103,8 @@ struct ApplicationOptions {
     Beeper* beeper = nullptr;
     // `lp` when null.
     std::unique_ptr<EventPrinter> printer;
+    // The system calls of the strategy's and the hold file's saves; the real ones when null.
+    FileSystemCalls* fileCalls = nullptr;
 };
 
 // What a front end is told by the application.

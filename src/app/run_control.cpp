@@ -112,8 +112,16 @@ Code RunControl::start() {
     if (document_ == nullptr) return kMsgGenericError;
     if (!isIdle()) return kMsgProcessStillRunning;
     if (const Code code = checkBeforeStart(); code != kOk) return code;
-    if (const Code code = prepareReports(); code != kOk) return code;
-    if (const Code code = startParticipants(); code != kOk) return code;
+    if (const Code code = lockStrategy(); code != kOk) return code;
+    if (const Code code = prepareReports(); code != kOk) {
+        strategyLock_.release();
+        return code;
+    }
+    if (const Code code = startParticipants(); code != kOk) {
+        // A thread that would not end keeps the run, and the lock, until it has.
+        if (isIdle()) strategyLock_.release();
+        return code;
+    }
     finishStart();
     if (!services_.scheduler.start(displays_.refreshTargets(), displays_.trendItems())) {
         // Without its timer the scheduler never lets a task scan: a run that
@@ -152,6 +160,15 @@ Code RunControl::checkBeforeStart() {
         return kMsgDiskSpaceLow;
     }
     return kOk;
+}
+
+Code RunControl::lockStrategy() {
+    // An untitled strategy is in no file another runtime could open.
+    if (document_->path().empty()) return kOk;
+    const Status locked = strategyLock_.acquire(document_->path());
+    if (locked) return kOk;
+    showMessageText(services_.ui, statusText(locked), MessageIcon::Error);
+    return locked.code;
 }
 
 Code RunControl::prepareReports() {
@@ -283,6 +300,9 @@ void RunControl::finishStop() {
     pendingStops_.clear();
     displays_.stopItems();
     scripts_.endRun();
+    // While the run-error log is still open, so that a failure reaches it
+    // and the stop does not read "Stopped normally".
+    saveHeldValues();
     undoReports();
     running_.set(0);
     paused_.set(0);
@@ -290,15 +310,25 @@ void RunControl::finishStop() {
     services_.timers.killTimer(kTimerMainScript);
     if (errorCount() == 0) services_.statusBar.setPaneText(StatusPanes::kMessagePane, kStoppedNormallyText);
     setSystemInfoBit(services_.tags, kSystemInfoRunning, false);
-    if (const std::string hold = document_ != nullptr ? document_->holdFilePath() : std::string();
-        !hold.empty()) {
-        if (const Status saved = services_.tags.saveHoldFile(hold); !saved)
-            showMessageText(services_.ui, statusText(saved), MessageIcon::Error);
-    }
     if (services_.opc != nullptr) services_.opc->removeAll();
     writeStopEvent();
+    strategyLock_.release();
     stopping_.store(false);
     changed();
+}
+
+void RunControl::saveHeldValues() {
+    holdSave_ = {};
+    const std::string hold = document_ != nullptr ? document_->holdFilePath() : std::string();
+    if (hold.empty()) return;
+    FileSystemCalls* calls = document_->services().fileCalls;
+    holdSave_ = services_.tags.saveHoldFile(hold, calls != nullptr ? *calls : FileSystemCalls::system());
+    if (holdSave_) return;
+    // The old hold file is still there; the values of this run are lost.
+    const std::string text = statusText(holdSave_);
+    reportText(text);
+    services_.eventLog.addEvent(EventKind::Note, text);
+    showMessageText(services_.ui, text, MessageIcon::Error);
 }
 
 void RunControl::writeStopEvent() {

@@ -36,6 +36,7 @@
 #include "platform/message_queue.h"
 #include "platform/observer_list.h"
 #include "platform/status.h"
+#include "platform/strategy_lock.h"
 #include "taskmodel/locked_flag.h"
 
 namespace kestrune {
@@ -198,6 +199,9 @@ class RunControl final : public TaskRunHost, public RunErrorSink {
     std::int32_t errorCount() const;
     std::int32_t dataOverrunCount() const;
     StopReason lastStopReason() const { return stopReason_; }
+    // How the last stop's save of the hold file went (kOk also when there
+    // was nothing to save); a failure has been reported as a run error.
+    const Status& lastHoldSave() const { return holdSave_; }
     // Tasks whose own stop (0x416) is still being polled.
     std::size_t pendingTaskStops() const { return pendingStops_.size(); }
     // Tasks of the strategy with their threads running now.
@@ -216,6 +220,7 @@ class RunControl final : public TaskRunHost, public RunErrorSink {
   private:
     // Start steps that undo themselves when a later step fails.
     Code checkBeforeStart();
+    Code lockStrategy();
     Code prepareReports();
     Code startParticipants();
     void undoParticipants(const std::vector<ScanTask*>& started);
@@ -239,6 +244,7 @@ class RunControl final : public TaskRunHost, public RunErrorSink {
     std::string strategyName() const;
     std::string strategyDirectory() const;
     void writeStopEvent();
+    void saveHeldValues();
     void changed();
 
     RunControlServices services_;
@@ -255,6 +261,8 @@ class RunControl final : public TaskRunHost, public RunErrorSink {
     LockedFlag locked_;
     std::atomic<bool> stopping_{false};
     StopReason stopReason_ = StopReason::None;
+    Status holdSave_;
+    StrategyLock strategyLock_;
     std::vector<ScanTask*> pendingStops_;
     CMessageQueue textReports_;
 };

@@ -7,6 +7,7 @@
 #include "app/text_format.h"
 #include "components/driver/device_driver.h"
 #include "platform/main_queue.h"
+#include "platform/system_error_code.h"
 #include "resources/message_ids.h"
 #include "resources/string_table.h"
 
@@ -66,8 +67,12 @@ std::string RunErrorReport::textFor(Code code, const RunErrorSource& source) {
         default:
             break;
     }
-    if (code >= kFirstProgramMessage && code <= kLastProgramMessage) return strings::text(code);
-    return componentText(code, source);
+    // The program's own codes: its messages, the tag database's codes (the
+    // table's negative ids) and system errors. Driver codes handed on masked
+    // to 12 bits share numbers with low message ids, so those stay with the driver.
+    const bool ours = (code >= kFirstProgramMessage && code <= kLastProgramMessage) ||
+                      isSystemErrorCode(code) || (code < 0 && strings::lookup(code));
+    return ours ? strings::text(code) : componentText(code, source);
 }
 
 std::string RunErrorReport::badQualityText(Code code, const RunErrorSource& source) const {
@@ -89,7 +94,7 @@ std::string RunErrorReport::componentText(Code code, const RunErrorSource& sourc
     } else if (opc_) {
         opc_->getErrorMessage(code, text);
     }
-    // No component could say anything: the string table's "ER:<code>".
+    // A code from outside the program that no component knows: "ER:<code>".
     return text.empty() ? strings::text(code) : text;
 }
 

@@ -1,9 +1,11 @@
 #include "document/document_commands.h"
 
+#include <ctime>
 #include <vector>
 
 #include "components/tagdb/tag_database.h"
 #include "document/document_dialogs.h"
+#include "document/held_values.h"
 #include "document/strategy_document.h"
 #include "document/strategy_file.h"
 #include "platform/safe_file.h"
@@ -88,7 +90,7 @@ std::optional<std::string> choosePath(const StrategyDocument& document) {
 
 }  // namespace
 
-Status OpenStrategy(StrategyDocument& document, const std::string& path) {
+Status OpenStrategy(StrategyDocument& document, const std::string& path, Status* heldValues) {
     std::vector<std::uint8_t> data;
     if (Status status = readWholeFile(path, data); !status) {
         show(document, kMsgCannotOpenFile, ": " + path);
@@ -103,9 +105,10 @@ Status OpenStrategy(StrategyDocument& document, const std::string& path) {
         return result.status;
     }
     document.setPath(path);
-    // A missing or unreadable hold file leaves the initial values; the tag
-    // database says so in its own result, which opening does not need.
-    if (TagDatabase* tags = document.services().tags) tags->SerializeAll(document.holdFilePath(), 0);
+    if (TagDatabase* tags = document.services().tags) {
+        const Status held = loadHeldValues(*tags, document.holdFilePath(), std::time(nullptr));
+        if (heldValues != nullptr) *heldValues = held;
+    }
     if (!result.status) show(document, kMsgFileLoadError);
     document.setModified(false);
     recordCurrent(document, false);

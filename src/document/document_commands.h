@@ -39,7 +39,10 @@ struct SaveResult {
     bool saved() const { return outcome == SaveOutcome::Saved; }
 };
 
-Status OpenStrategy(StrategyDocument& document, const std::string& path);
+// Opens `path`, then reads its hold file (held_values.h). `heldValues`, when
+// given, receives what became of a hold file that could not be used; telling
+// the user is the caller's part.
+Status OpenStrategy(StrategyDocument& document, const std::string& path, Status* heldValues = nullptr);
 SaveResult SaveStrategy(StrategyDocument& document);
 SaveResult SaveStrategyAs(StrategyDocument& document, std::optional<std::string> path = std::nullopt);
 SaveResult SaveStrategyWithPassword(StrategyDocument& document);

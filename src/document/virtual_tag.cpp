@@ -1,5 +1,8 @@
 #include "document/virtual_tag.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
 #include <string>
 
 #include "components/tagdb/tag_database.h"
@@ -29,6 +32,45 @@ void VirtualTag::setHold(bool hold) {
     // Only the tag this one made: a tag of the same name that another owner
     // published keeps its own flag.
     if (tags_ != nullptr && tag_.published()) tags_->HoldTag(kVirtualTaskName, name_, hold);
+}
+
+void VirtualTag::setInitialInteger(std::int32_t v) {
+    initialInteger_ = v;
+    publishInitialValue();
+}
+
+void VirtualTag::setInitialFloat(float v) {
+    initialFloat_ = v;
+    publishInitialValue();
+}
+
+void VirtualTag::setInitialText(std::string_view text) {
+    initialText_ = std::string(text.substr(0, kMaxTextLength));
+    publishInitialValue();
+}
+
+void VirtualTag::publishInitialValue() const {
+    if (tags_ != nullptr && tag_.published()) writeInitialValue(*tags_);
+}
+
+Code VirtualTag::writeInitialValue(TagDatabase& tags) const {
+    switch (type_) {
+        case kInteger: {
+            const DB_PARAM value = DB_PARAM::Int(initialInteger_);
+            return tags.SetData(kVirtualTaskName, name_, &value);
+        }
+        case kString: {
+            std::array<char, kTagTextSize> text{};
+            std::memcpy(text.data(), initialText_.data(),
+                        std::min<std::size_t>(initialText_.size(), kTagMaxTextLength));
+            const DB_PARAM value = DB_PARAM::Text(text.data());
+            return tags.SetData(kVirtualTaskName, name_, &value);
+        }
+        default: {
+            const DB_PARAM value = DB_PARAM::Float(initialFloat_);
+            return tags.SetData(kVirtualTaskName, name_, &value);
+        }
+    }
 }
 
 void VirtualTag::write(BinaryWriter& out) const {
@@ -84,9 +126,17 @@ Status VirtualTag::read(BinaryReader& in, int fileVersion, TagDatabase* tags,
     if (!isValidName(name)) return damaged("the name \"" + name + "\" is not 1 to 9 characters");
     tag = std::make_unique<VirtualTag>(tags, name, type, hold);
     if (in.failed()) return damaged("initial value cut short");
-    tag->initialInteger_ = integer;
-    tag->initialFloat_ = real;
-    tag->initialText_ = std::move(text);
+    switch (type) {
+        case kInteger:
+            tag->setInitialInteger(integer);
+            break;
+        case kString:
+            tag->setInitialText(text);
+            break;
+        default:
+            tag->setInitialFloat(real);
+            break;
+    }
     return {};
 }
 

@@ -4,7 +4,9 @@
 // hold flag (the value survives a stop and a restart through the hold file)
 // and the initial value a tag block writes at run start unless the tag is
 // held. Creating one publishes the tag and sets its hold flag; destroying it
-// deletes the tag (only the one it published itself).
+// deletes the tag (only the one it published itself). Giving it an initial
+// value also writes that value into the database: a held tag starts from it
+// until a hold file (read after the strategy) or a run gives it another.
 //
 // "VTAG" record after the tag: u16 name length with terminator, the name and
 // its terminator; from file version 4 u16 type and u32 hold flag; then the
@@ -60,10 +62,13 @@ class VirtualTag {
     std::int32_t initialInteger() const { return initialInteger_; }
     float initialFloat() const { return initialFloat_; }
     const std::string& initialText() const { return initialText_; }
-    void setInitialInteger(std::int32_t v) { initialInteger_ = v; }
-    void setInitialFloat(float v) { initialFloat_ = v; }
+    void setInitialInteger(std::int32_t v);
+    void setInitialFloat(float v);
     // Keeps at most kMaxTextLength characters.
-    void setInitialText(std::string_view text) { initialText_ = std::string(text.substr(0, kMaxTextLength)); }
+    void setInitialText(std::string_view text);
+    // Writes the initial value into `tags` under this tag's name; 0 or the
+    // database's code.
+    Code writeInitialValue(TagDatabase& tags) const;
 
     // The whole record, tag included.
     void write(BinaryWriter& out) const;
@@ -75,6 +80,9 @@ class VirtualTag {
                        std::unique_ptr<VirtualTag>& tag);
 
   private:
+    // Into the database this tag published itself in, when it did.
+    void publishInitialValue() const;
+
     TagDatabase* tags_;
     TagPublication tag_;
     std::string name_;

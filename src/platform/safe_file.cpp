@@ -189,6 +189,26 @@ Status replaceFileSafely(const std::string& requested, std::span<const std::uint
     return {};
 }
 
+Status keepFileAside(const std::string& path, const std::string& suffix, std::string& keptAs) {
+    for (int attempt = 1; attempt <= kNameAttempts; ++attempt) {
+        keptAs = path + suffix + (attempt == 1 ? std::string() : "-" + std::to_string(attempt));
+        // A hard link is made only where the name is free, so an earlier kept
+        // file is never replaced; the old name goes once the new one exists.
+        if (::link(path.c_str(), keptAs.c_str()) == 0) {
+            if (::unlink(path.c_str()) != 0) return failure(path, "remove", errno);
+            return {};
+        }
+        if (errno == EEXIST) continue;
+        if (errno != EPERM && errno != ENOTSUP && errno != EXDEV) return failure(path, "link", errno);
+        // A file system without hard links: rename to a name seen free.
+        struct stat st {};
+        if (::lstat(keptAs.c_str(), &st) == 0) continue;
+        if (::rename(path.c_str(), keptAs.c_str()) == 0) return {};
+        return failure(path, "rename", errno);
+    }
+    return failure(path, "find a free name", EEXIST);
+}
+
 Status replaceFileSafely(const std::string& path, std::string_view text, FileSystemCalls& calls) {
     return replaceFileSafely(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
                              calls);

@@ -66,4 +66,10 @@ Status replaceFileSafely(const std::string& path, std::span<const std::uint8_t> 
 Status replaceFileSafely(const std::string& path, std::string_view text,
                          FileSystemCalls& calls = FileSystemCalls::system());
 
+// Moves `path` to `path` + `suffix` in the same directory without replacing
+// anything there: when that name is taken, "-2", "-3" and so on are added.
+// `keptAs` receives the new name. 32860 with "<path>: <step>: <reason>" when
+// the file cannot be moved (it then stays where it was).
+Status keepFileAside(const std::string& path, const std::string& suffix, std::string& keptAs);
+
 }  // namespace kestrune

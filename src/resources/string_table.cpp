@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <iterator>
+
+#include "platform/system_error_code.h"
 
 namespace kestrune::strings {
 namespace {
@@ -27,6 +30,7 @@ std::optional<std::string_view> lookup(int id) {
 }
 
 std::string text(int id) {
+    if (isSystemErrorCode(id)) return std::strerror(systemErrorNumber(id));
     if (auto t = lookup(id)) return std::string(*t);
     return "ER:" + std::to_string(id);
 }

@@ -12,7 +12,9 @@ namespace kestrune::strings {
 // The text of `id`, or nullopt when there is none.
 std::optional<std::string_view> lookup(int id);
 
-// The text of `id`, or "ER:<id>" when there is none (what a message box shows).
+// The text of `id`: the system's reason for a system error code (system_error_code.h),
+// else the table's text, or "ER:<id>" when there is none (what a message box
+// shows for a code from outside the program).
 std::string text(int id);
 
 // Number of entries in the table (for tests and tools).

@@ -138,6 +138,27 @@ TEST_F(ApplicationTest, OpeningAStrategyMovesTheEventLogAndTakesItsRefreshPeriod
     EXPECT_EQ(app->settingsFile().getString("System", "CurrentKSV"), (plant / "line.ksv").string());
 }
 
+TEST_F(ApplicationTest, ADamagedHoldFileIsToldWhenTheStrategyOpensAndKeptAside) {
+    {
+        auto writer = make();
+        ASSERT_TRUE(writer->initialize().ok());
+        writer->document()->options().eventLog = true;
+        ASSERT_NE(writer->document()->addVirtualTag("LEVEL", VirtualTag::kInteger, true), nullptr);
+        ASSERT_TRUE(WriteStrategyFile(*writer->document(), (dir / "line.ksv").string()).ok());
+    }
+    TempDir::write(dir / "line.HLD", "KHLD cut short");
+    auto app = make();
+    ASSERT_TRUE(app->initialize((dir / "line.ksv").string()).ok());
+    EXPECT_TRUE(app->openStatus().ok());
+    ASSERT_FALSE(ui.messages().empty());
+    const std::string told = "The hold file is damaged: " + (dir / "line.HLD").string() + ": ";
+    EXPECT_EQ(ui.messages().back().rfind(told, 0), 0u) << ui.messages().back();
+    EXPECT_NE(ui.messages().back().find("kept as line.HLD.damaged-"), std::string::npos);
+    app->drainMessages();
+    EXPECT_NE(TempDir::read(dir / "Kestrune.ELF").find("The hold file is damaged"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir / "line.HLD"));
+}
+
 TEST_F(ApplicationTest, AStrategyThatDoesNotOpenLeavesAnEmptyOne) {
     TempDir::write(dir / "bad.ksv", "not a strategy");
     auto app = make();
@@ -147,6 +168,29 @@ TEST_F(ApplicationTest, AStrategyThatDoesNotOpenLeavesAnEmptyOne) {
     EXPECT_TRUE(app->document()->path().empty());
     EXPECT_EQ(ui.messages().back(), "Invalid file format: " + (dir / "bad.ksv").string());
     EXPECT_EQ(app->eventLog().workingFilePath(), (dir / "Kestrune.ELF").string());
+}
+
+TEST_F(ApplicationTest, AStrategyThatLoadsOnlyInPartCreatesNothingBesideIt) {
+    const std::filesystem::path plant = dir / "plant";
+    std::filesystem::create_directory(plant);
+    const std::string path = (plant / "line.ksv").string();
+    {
+        auto writer = make();
+        ASSERT_TRUE(writer->initialize().ok());
+        writer->document()->options().eventLog = true;
+        ASSERT_NE(writer->document()->addVirtualTag("LEVEL", VirtualTag::kInteger, true), nullptr);
+        ASSERT_TRUE(WriteStrategyFile(*writer->document(), path).ok());
+    }
+    const std::string whole = TempDir::read(path);
+    TempDir::write(path, whole.substr(0, whole.size() - 3));
+    auto app = make();
+    ASSERT_TRUE(app->initialize(path).ok());
+    EXPECT_FALSE(app->openStatus().ok());
+    app->exit();
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(plant))
+        names.push_back(entry.path().filename());
+    EXPECT_EQ(names, std::vector<std::string>{"line.ksv"});
 }
 
 TEST_F(ApplicationTest, ExitStopsARunningStrategyAndSavesItsHeldValues) {

@@ -2,6 +2,12 @@
 // error limit, and the stop with its retries, hold file and events.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include <unistd.h>
+
 #include "app/disk_space.h"
 #include "app/run_error_report.h"
 #include "app/status_bar_state.h"
@@ -150,6 +156,55 @@ TEST_F(RunControlTest, StopSavesTheHoldFileClearsTheBitAndWritesBothEvents) {
     EXPECT_NE(events.find("Strategy plant.ksv started at "), std::string::npos) << events;
     EXPECT_NE(events.find("Strategy plant.ksv stopped at "), std::string::npos) << events;
     EXPECT_LT(events.find("started at"), events.find("stopped at"));
+}
+
+TEST_F(RunControlTest, AHoldFileThatCannotBeWrittenIsAFailedStopAndTheOldFileStays) {
+    addProbe();
+    ASSERT_NE(document().addVirtualTag("LEVEL", VirtualTag::kFloat, true), nullptr);
+    document().setModified(false);
+    const std::string hold = (dir / "plant.HLD").string();
+    using Step = FailingFileCalls::Step;
+    for (const auto& [step, error] :
+         {std::pair{Step::Write, ENOSPC}, {Step::Fsync, EIO}, {Step::Rename, EACCES}}) {
+        SCOPED_TRACE(std::strerror(error));
+        fileCalls.failFrom(Step::None);
+        ASSERT_EQ(control().start(), kOk);
+        control().stop();
+        ASSERT_TRUE(stopCompletes());
+        ASSERT_TRUE(control().lastHoldSave().ok());
+        const std::string before = TempDir::read(hold);
+
+        ASSERT_EQ(control().start(), kOk);
+        fileCalls.failFrom(step, error);
+        control().stop();
+        ASSERT_TRUE(stopCompletes());
+        drain();
+        EXPECT_EQ(control().lastHoldSave().code, kHoldFileWrite);
+        EXPECT_EQ(TempDir::read(hold), before);
+        const std::string pane = app->statusBar().text(0);
+        EXPECT_EQ(pane.rfind("The retained values were not saved: " + hold, 0), 0u) << pane;
+        EXPECT_NE(pane.find(std::strerror(error)), std::string::npos) << pane;
+        EXPECT_NE(fileText("Kestrune.ELF").find("The retained values were not saved"), std::string::npos);
+    }
+}
+
+TEST_F(RunControlTest, AStrategyThatRunsElsewhereIsRefusedNamingTheHolder) {
+    addProbe();
+    const std::string path = document().path();
+    StrategyLock elsewhere((dir / "locks").string());
+    ASSERT_TRUE(elsewhere.acquire(path).ok());
+    EXPECT_EQ(control().start(), kStrategyLocked);
+    EXPECT_TRUE(control().isIdle());
+    ASSERT_FALSE(ui.messages().empty());
+    EXPECT_EQ(ui.messages().back(), "The strategy is already running in another process: " + path +
+                                        ": held by process " + std::to_string(::getpid()));
+    elsewhere.release();
+
+    ASSERT_EQ(control().start(), kOk);
+    EXPECT_EQ(elsewhere.acquire(path).code, kStrategyLocked);
+    control().stop();
+    ASSERT_TRUE(stopCompletes());
+    EXPECT_FALSE(std::filesystem::exists(StrategyLock::besidePath(path)));
 }
 
 TEST_F(RunControlTest, VirtualTagsStartFromTheirInitialValueUnlessHeld) {

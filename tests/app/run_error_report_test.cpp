@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "app/disk_space.h"
 #include "app/run_error_log.h"
 #include "app_fakes.h"
@@ -10,7 +13,9 @@
 #include "components/driver/sim_clock.h"
 #include "components/driver/standard_device_types.h"
 #include "components/opc/opc_codes.h"
+#include "components/tagdb/tagdb_codes.h"
 #include "platform/clock.h"
+#include "platform/system_error_code.h"
 #include "platform/temp_dir.h"
 
 namespace kestrune {
@@ -105,6 +110,31 @@ TEST_F(RunErrorReportTest, ProgramMessagesComeFromTheStringTable) {
     startRun({});
     EXPECT_EQ(report_.textFor(32866, source_), "Input undefined.");
     EXPECT_EQ(report_.textFor(45678, source_), "ER:45678");
+}
+
+TEST_F(RunErrorReportTest, EveryCodeClassOfTheProgramHasAText) {
+    startRun({});
+    struct Case {
+        Code code;
+        std::string text;
+    };
+    const Case cases[] = {
+        {32860, "Cannot open file"},
+        {kTagUnknownTask, "Unknown task"},
+        {kHoldFileCorrupt, "The hold file is damaged"},
+        {kHoldFileWrite, "The retained values were not saved"},
+        {systemErrorCode(ENOSPC), std::strerror(ENOSPC)},
+        {systemErrorCode(EACCES), std::strerror(EACCES)},
+    };
+    for (const Case& c : cases) EXPECT_EQ(report_.textFor(c.code, source_), c.text) << c.code;
+    // Every code of the tag database's family, none left as a bare number.
+    for (Code code = kTagUnknownTask; code <= kHoldFileWrite; ++code) {
+        const std::string text = report_.textFor(code, source_);
+        EXPECT_EQ(text.rfind("ER:", 0), std::string::npos) << code << ": " << text;
+    }
+    EXPECT_TRUE(isSystemErrorCode(systemErrorCode(EIO)));
+    EXPECT_EQ(systemErrorNumber(systemErrorCode(EIO)), EIO);
+    EXPECT_FALSE(isSystemErrorCode(kHoldFileWrite));
 }
 
 TEST_F(RunErrorReportTest, DriverCodesTakeTheDriversTextForTheDevice) {

@@ -30,6 +30,7 @@
 #include "platform/temp_dir.h"
 #include "platform/tick_source.h"
 #include "support/eventually.h"
+#include "support/failing_file_calls.h"
 #include "taskmodel/block.h"
 #include "taskmodel/block_catalogue.h"
 #include "taskmodel/block_factory.h"
@@ -79,6 +80,7 @@ class RunFixture : public ::testing::Test {
         options.ticks = &ticks;
         options.timers = &timers;
         options.diskProbe = [this](const std::string&) { return freeBytes; };
+        options.fileCalls = &fileCalls;
         options.registerKinds = [](BlockFactory& factory, const BlockServices&, const TaskServices& tasks) {
             if (Status s = registerEngineKinds(factory, tasks); !s) return s;
             return factory.Register<ProbeBlock>(kCalculationKind);
@@ -154,6 +156,7 @@ class RunFixture : public ::testing::Test {
     ManualTickSource ticks;
     ClockTimerService timers{clock};
     std::optional<std::uint64_t> freeBytes = std::uint64_t{1} << 40;
+    FailingFileCalls fileCalls;  // passes every call through until a test says otherwise
     ManualResetEvent gate;
     std::unique_ptr<Application> app;
 };

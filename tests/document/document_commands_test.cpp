@@ -85,6 +85,38 @@ TEST_F(DocumentCommandsTest, TheHoldFileIsFoundBesideAStrategyInADottedDirectory
     EXPECT_EQ(back.value.lVal, 31);
 }
 
+TEST_F(DocumentCommandsTest, AHeldTagStartsAtItsInitialValueUntilAHoldFileGivesItAnother) {
+    // SPEED is held and kept in a hold file; RATE and NOTE are held but not in it.
+    doc().addVirtualTag("SPEED", VirtualTag::kInteger, true)->setInitialInteger(5);
+    doc().addVirtualTag("RATE", VirtualTag::kFloat, true)->setInitialFloat(2.5f);
+    doc().addVirtualTag("NOTE", VirtualTag::kString, true)->setInitialText("start");
+    ASSERT_TRUE(SaveStrategyAs(doc(), path).saved());
+    for (const bool withHoldFile : {false, true}) {
+        SCOPED_TRACE(withHoldFile ? "hold file without two of the tags" : "no hold file");
+        std::filesystem::remove(doc().holdFilePath());
+        if (withHoldFile) {
+            TagDatabase kept;
+            ASSERT_EQ(kept.AddTag("VIRTASK", "SPEED", kTagInt32, 1), kOk);
+            ASSERT_EQ(kept.HoldTag("VIRTASK", "SPEED", true), kOk);
+            const DB_PARAM speed = DB_PARAM::Int(31);
+            ASSERT_EQ(kept.SetData("VIRTASK", "SPEED", &speed), kOk);
+            ASSERT_EQ(kept.SerializeAll(doc().holdFilePath(), 1), kOk);
+        }
+        auto other = makeWorld();
+        ASSERT_TRUE(OpenStrategy(*other->document, path).ok());
+        DB_PARAM speed = DB_PARAM::Int(0);
+        DB_PARAM rate = DB_PARAM::Float(0);
+        char note[kTagTextSize] = {};
+        DB_PARAM text = DB_PARAM::Text(note);
+        ASSERT_EQ(other->tags.GetData(kVirtualTaskName, "SPEED", &speed), kOk);
+        ASSERT_EQ(other->tags.GetData(kVirtualTaskName, "RATE", &rate), kOk);
+        ASSERT_EQ(other->tags.GetData(kVirtualTaskName, "NOTE", &text), kOk);
+        EXPECT_EQ(speed.value.lVal, withHoldFile ? 31 : 5);
+        EXPECT_FLOAT_EQ(rate.value.fVal, 2.5f);
+        EXPECT_STREQ(note, "start");
+    }
+}
+
 TEST_F(DocumentCommandsTest, OpeningAFileThatIsNoStrategyKeepsTheOpenOne) {
     addGain(doc().task(0), 1.0f);
     TempDir::write(path, "NOT A STRATEGY FILE");

@@ -20,6 +20,12 @@ class FailingFileCalls : public FileSystemCalls {
   public:
     enum class Step { None, Open, Write, Fsync, Close, Rename };
     explicit FailingFileCalls(Step step = Step::None, int error = EIO) : step_(step), error_(error) {}
+    // Not thread-safe: between file operations only.
+    void failFrom(Step step, int error = EIO) {
+        step_ = step;
+        error_ = error;
+        halfDone_ = false;
+    }
 
     int open(const char* path, int flags, int mode) override {
         if ((flags & O_EXCL) != 0) {

@@ -65,6 +65,7 @@ int HeadlessRun::run() {
     printEvents();
     out_.flush();
     if (refused != kOk) return kExitStartRefused;
+    if (!control.lastHoldSave()) return kExitHoldNotSaved;
     return control.lastStopReason() == StopReason::ErrorLimit ? kExitErrorLimit : kExitStopped;
 }
 

@@ -34,7 +34,8 @@ class HeadlessRun final : public RunObserver, public EventLogObserver {
     HeadlessRun(const HeadlessRun&) = delete;
     HeadlessRun& operator=(const HeadlessRun&) = delete;
 
-    // Starts, runs and stops; the exit status (kExitStopped, kExitStartRefused, kExitErrorLimit).
+    // Starts, runs and stops; the exit status (kExitStopped, kExitStartRefused,
+    // kExitErrorLimit, kExitHoldNotSaved).
     int run();
 
     // RunObserver

@@ -137,8 +137,14 @@ Exit status:
   0  the strategy ran and stopped normally
   1  a bad command line, or the program itself could not start
   2  the strategy could not be loaded (also when only part of it loaded)
-  3  the start was refused (the reason is on stderr)
+  3  the start was refused (the reason is on stderr), also when another
+     runtime or desktop program runs the same strategy: while it runs, a
+     strategy is locked through "<strategy file>.lock" beside it (in the
+     "locks" folder of the settings directory when its folder is read-only)
   4  the run was stopped by the strategy's error limit
+  5  the run stopped but its retained values (the hold file) could not be
+     saved; the hold file of the run before is left as it was. This
+     status comes before 4.
 )";
 }
 

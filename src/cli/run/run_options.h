@@ -18,6 +18,7 @@ inline constexpr int kExitUsage = 1;         // a bad command line, or the progr
 inline constexpr int kExitNotLoaded = 2;     // the strategy could not be loaded
 inline constexpr int kExitStartRefused = 3;  // the start was refused
 inline constexpr int kExitErrorLimit = 4;    // stopped by the error limit
+inline constexpr int kExitHoldNotSaved = 5;  // stopped, but the retained values were not saved
 
 struct WatchedTag {
     std::string task;

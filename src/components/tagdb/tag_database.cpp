@@ -193,7 +193,7 @@ Code TagDatabase::SerializeAll(const std::string& path, int save) {
     return (save != 0 ? saveHoldFile(path) : loadHoldFile(path)).code;
 }
 
-Status TagDatabase::saveHoldFile(const std::string& path) {
+Status TagDatabase::saveHoldFile(const std::string& path, FileSystemCalls& calls) {
     std::lock_guard guard(holdFileMutex_);
     std::vector<HoldEntry> entries;
     try {
@@ -202,7 +202,7 @@ Status TagDatabase::saveHoldFile(const std::string& path) {
             HoldEntry e{std::string(task), std::string(tag), r.type(), r.count(), {}, {}};
             if (r.snapshot(e.numbers, e.texts)) entries.push_back(std::move(e));
         });
-        return writeHoldFile(path, encodeHoldFile(entries));
+        return writeHoldFile(path, encodeHoldFile(entries), calls);
     } catch (const std::bad_alloc&) {
         return {kHoldFileWrite, path + ": out of memory"};
     }

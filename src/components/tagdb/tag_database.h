@@ -36,6 +36,7 @@
 #include "components/tagdb/tag_record.h"
 #include "components/tagdb/tagdb_codes.h"
 #include "components/tagdb/task_record.h"
+#include "platform/safe_file.h"
 #include "platform/status.h"
 
 namespace kestrune {
@@ -136,7 +137,7 @@ class TagDatabase {
     // operator items) set their hold flags only at run start, after the
     // strategy and its hold file were loaded, and a tag whose owner no longer
     // wants it held is released by its owner's HoldTag(..., 0) then.
-    Status saveHoldFile(const std::string& path);
+    Status saveHoldFile(const std::string& path, FileSystemCalls& calls = FileSystemCalls::system());
     Status loadHoldFile(const std::string& path);
 
   private:
