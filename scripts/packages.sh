@@ -8,7 +8,8 @@ KESTRUNE_PACKAGES=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     nlohmann-json3-dev
     qt6-base-dev libgl-dev
-    rt-tests
+    # benchmarks only: the timer's reference and the script engine's comparisons
+    rt-tests lua5.4 bwbasic bc
 )
 
 missing=()

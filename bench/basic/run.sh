@@ -8,8 +8,8 @@
 #   bench/basic/run.sh [path/to/kestrune-basic]
 #
 # Default program: build/release/bin/kestrune-basic (built when missing).
-# Needs the Debian packages lua5.4 and bwbasic (benchmark only, so not in
-# scripts/packages.sh), python3 and bc.
+# Needs the Debian packages lua5.4, bwbasic and bc (scripts/packages.sh
+# installs them) and python3.
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
