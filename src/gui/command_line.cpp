@@ -39,7 +39,8 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
 std::string usageText() {
     return "usage: kestrune [FILE]\n"
            "       kestrune --runtime FILE\n"
-           "       kestrune --screenshot PNG FILE\n";
+           "       kestrune --screenshot PNG FILE\n"
+           "       kestrune --help | --version\n";
 }
 
 }  // namespace kestrune

@@ -3,30 +3,51 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "gui/command_line.h"
 #include "gui/gui_session.h"
 #include "gui/screenshot.h"
 #include "gui/single_instance.h"
 
-int main(int argc, char** argv) {
-    QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kestrune"));
+namespace {
+
+std::vector<std::string> argumentsOf(int argc, char** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
-    const kestrune::LaunchOptions launch = kestrune::parseCommandLine(args);
+    return args;
+}
+
+// Help and version are answered before the GUI starts: they must work where
+// there is no display to connect to.
+bool answeredWithoutGui(const kestrune::LaunchOptions& launch) {
+    if (!launch.ok()) return false;
+    if (launch.help) {
+        std::fputs(kestrune::usageText().c_str(), stdout);
+        return true;
+    }
+    if (launch.version) {
+        std::printf("kestrune %s\n", KESTRUNE_VERSION);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (answeredWithoutGui(kestrune::parseCommandLine(argumentsOf(argc, argv)))) return 0;
+
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kestrune"));
+    // Parsed again without the options the toolkit took for itself (-platform ...).
+    const kestrune::LaunchOptions launch = kestrune::parseCommandLine(argumentsOf(argc, argv));
     if (!launch.ok()) {
         std::fprintf(stderr, "kestrune: %s\n%s", launch.error.c_str(), kestrune::usageText().c_str());
         return 1;
     }
-    if (launch.help) {
-        std::fputs(kestrune::usageText().c_str(), stdout);
-        return 0;
-    }
-    if (launch.version) {
-        std::printf("kestrune %s\n", KESTRUNE_VERSION);
-        return 0;
-    }
+    if (answeredWithoutGui(launch)) return 0;
 
     // A screenshot is taken beside a running program, never instead of it.
     kestrune::SingleInstance instance(kestrune::SingleInstance::defaultName());

@@ -1,0 +1,70 @@
+// Starting the desktop program as a user does: from a shell without a
+// display, or from whatever directory the user happens to be in.
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "gui/gui_test_registry.h"
+
+class ProgramStartTest : public QObject {
+    Q_OBJECT
+
+    struct Outcome {
+        bool finished = false;
+        int exitCode = -1;
+        QString out;
+    };
+
+    // Generous: the bound only tells a hang from a slow machine.
+    static constexpr int kHangMs = 60000;
+
+    QTemporaryDir home_;
+
+    static Outcome run(const QStringList& args, const QProcessEnvironment& env,
+                       const QString& directory = {}) {
+        QProcess program;
+        program.setProcessEnvironment(env);
+        if (!directory.isEmpty()) program.setWorkingDirectory(directory);
+        program.start(qEnvironmentVariable("KESTRUNE_BINARY_DIR") + "/bin/kestrune", args);
+        Outcome o;
+        o.finished = program.waitForFinished(kHangMs);
+        if (!o.finished) program.kill();
+        o.exitCode = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+        o.out = QString::fromUtf8(program.readAllStandardOutput());
+        return o;
+    }
+
+    QProcessEnvironment environment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("KESTRUNE_HOME", home_.path());
+        return env;
+    }
+
+  private slots:
+    void helpAndVersionNeedNoDisplay_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("help") << "--help"
+                              << "usage: kestrune";
+        QTest::newRow("version") << "--version"
+                                 << "kestrune ";
+    }
+
+    void helpAndVersionNeedNoDisplay() {
+        QFETCH(QString, option);
+        QFETCH(QString, expected);
+        QProcessEnvironment env = environment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("QT_QPA_PLATFORM");
+        const Outcome o = run({option}, env);
+        QVERIFY2(o.finished, "the program did not end");
+        QCOMPARE(o.exitCode, 0);
+        QVERIFY2(o.out.startsWith(expected), qPrintable(o.out));
+    }
+};
+
+KESTRUNE_GUI_TEST(ProgramStartTest);
+#include "program_start_test.moc"
