@@ -267,7 +267,7 @@ void RunControl::finishStart() {
 }
 
 void RunControl::showRunningStatus() {
-    services_.statusBar.setPaneText(StatusPanes::kMessagePane, kRunningNormallyText);
+    showRunState();
     services_.statusBar.setPaneText(StatusPanes::kErrorCountPane,
                                     formatText("Error Count:%ld", {std::to_string(errorCount())}));
 }
@@ -351,9 +351,14 @@ bool RunControl::stopAndWait(std::chrono::milliseconds limit) {
 
 // ---- pause, lock, close ----
 
+void RunControl::showRunState() {
+    services_.statusBar.setPaneText(StatusPanes::kMessagePane, paused() ? kPausedText : kRunningNormallyText);
+}
+
 bool RunControl::pause() {
     if (!canPause()) return false;
     paused_.set(1);
+    showRunState();
     changed();
     return true;
 }
@@ -361,6 +366,7 @@ bool RunControl::pause() {
 bool RunControl::resume() {
     if (!canResume()) return false;
     paused_.set(0);
+    showRunState();
     changed();
     return true;
 }
@@ -391,8 +397,7 @@ Code RunControl::unlock() {
 void RunControl::setLocked(bool locked) {
     if (locked == this->locked()) return;
     locked_.set(locked ? 1 : 0);
-    if (!locked && running())
-        services_.statusBar.setPaneText(StatusPanes::kMessagePane, kRunningNormallyText);
+    if (!locked && running()) showRunState();
     changed();
 }
 

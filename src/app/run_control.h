@@ -80,6 +80,7 @@ inline constexpr MessageId kMsgRunErrorText = 0x41E;  // 1054
 
 inline constexpr std::string_view kRunningNormallyText = "Running normally";
 inline constexpr std::string_view kStoppedNormallyText = "Stopped normally";
+inline constexpr std::string_view kPausedText = "Paused";
 inline constexpr std::string_view kCannotStartTaskText = "Cannot start %s!";
 inline constexpr std::string_view kLockedStatusText = "Press <ESC> followed by Password to login/unlock";
 
@@ -228,6 +229,8 @@ class RunControl final : public TaskRunHost, public RunErrorSink {
     bool waitForTasksToEnd();
     void finishStart();
     void showRunningStatus();
+    // "Paused" or "Running normally" in the message pane.
+    void showRunState();
 
     void finishStop();
     void finishAfterStop(MessageId message, int timer, const std::function<void()>& handler);

@@ -248,6 +248,7 @@ TEST_F(RunControlTest, PauseStopsTheScansAndResumeBringsThemBack) {
     EXPECT_TRUE(control().paused());
     EXPECT_FALSE(control().canPause());
     EXPECT_TRUE(control().canResume());
+    EXPECT_EQ(app->statusBar().text(0), "Paused");
     // The scan that had begun before the pause still ends; the next one asks
     // whether the run is paused and does not begin.
     releaseGate();
@@ -261,6 +262,7 @@ TEST_F(RunControlTest, PauseStopsTheScansAndResumeBringsThemBack) {
 
     ASSERT_TRUE(control().resume());
     EXPECT_FALSE(control().paused());
+    EXPECT_EQ(app->statusBar().text(0), "Running normally");
     EXPECT_TRUE(scanMore(probe, paused));
 }
 
