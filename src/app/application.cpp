@@ -96,8 +96,15 @@ Status Application::initialize(const std::string& strategyPath) {
     initialized_ = true;
     if (!strategyPath.empty()) openStatus_ = openStrategy(strategyPath);
     // Without a strategy (or when it did not open) the empty one's log.
-    if (eventLog_->workingFilePath().empty() && options_.eventLogDirectory)
-        openEventLog(*options_.eventLogDirectory);
+    if (eventLog_->workingFilePath().empty() && options_.eventLogDirectory) {
+        std::string directory = *options_.eventLogDirectory;
+        if (directory.empty()) {
+            // A directory that cannot be made is named by the open's error.
+            ensureSystemDirectory();
+            directory = systemDirectory().string();
+        }
+        openEventLog(directory);
+    }
     return {};
 }
 

@@ -76,8 +76,9 @@ struct ApplicationOptions {
     UserInterface* ui = nullptr;
     // "Kestrune.INI" in the system directory when empty.
     std::filesystem::path settingsFile;
-    // Where the event log lives while no strategy is open ("" = the working
-    // directory); none: the event log opens only with a strategy.
+    // Where the event log lives while no strategy is open ("" = the system
+    // directory, never the directory the program was started from); none:
+    // the event log opens only with a strategy.
     std::optional<std::string> eventLogDirectory = std::string();
     // The system clock, a PeriodicTimer and timers on the clock when null.
     const Clock* clock = nullptr;

@@ -1,7 +1,11 @@
 #include "app/event_log.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <new>
+#include <system_error>
 
 #include "app/event_log_files.h"
 #include "app/event_log_observer.h"
@@ -19,7 +23,11 @@ EventPrintMode eventPrintModeFrom(int stored) {
 }
 
 CEventLog::CEventLog(MainQueue& mainQueue, const Clock& clock, FileSystemCalls& calls)
-    : mainQueue_(mainQueue), clock_(clock), calls_(calls), working_(calls), printer_(std::make_unique<LpPrinter>()) {}
+    : mainQueue_(mainQueue),
+      clock_(clock),
+      calls_(calls),
+      working_(calls),
+      printer_(std::make_unique<LpPrinter>()) {}
 
 CEventLog::~CEventLog() = default;
 
@@ -34,13 +42,24 @@ Status CEventLog::open(std::string_view directory) {
         std::size_t moved = 0;
         result = rollOverEventLines(workingPath_, historyPath_, loaded, moved, calls_);
     }
-    if (Status s = working_.open(workingPath_); !s && result) result = s;
+    if (Status s = openExistingWorkingFile(); !s && result) result = s;
 
     std::lock_guard lock(mutex_);
     lines_ = std::move(loaded);
     selection_ = lines_.empty() ? std::nullopt : std::optional<std::size_t>(lines_.size() - 1);
     observers_.notify([this](EventLogObserver& o) { o.eventLinesReplaced(lines_); });
     return result;
+}
+
+Status CEventLog::openExistingWorkingFile() {
+    std::error_code error;
+    if (std::filesystem::exists(workingPath_, error)) return working_.open(workingPath_);
+    // The file is made by the first line written; a directory it could never
+    // be made in is reported now, when the log is opened.
+    std::filesystem::path directory = std::filesystem::path(workingPath_).parent_path();
+    if (directory.empty()) directory = ".";
+    if (::access(directory.c_str(), W_OK | X_OK) != 0) return {kMsgCannotOpenFile, workingPath_};
+    return {};
 }
 
 void CEventLog::close() {
@@ -52,7 +71,9 @@ Status CEventLog::writePendingLines() {
     bool wrote = false;
     // Only the main thread takes from the queue, so the count can only grow
     // under us; lines added meanwhile come with a message of their own.
-    for (std::size_t n = writeQueue_.count(); n > 0; --n) {
+    const std::size_t waiting = writeQueue_.count();
+    if (waiting > 0 && !working_.isOpen()) result = working_.open(workingPath_);
+    for (std::size_t n = waiting; n > 0; --n) {
         const std::string text = writeQueue_.get();
         Status s = working_.append(text);
         if (s)

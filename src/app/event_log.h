@@ -13,8 +13,8 @@
 // their own. Observers (several front ends and display items) are told
 // under mutex_, on the thread that changed the list, so that they see the
 // changes in the order of the list; the observer list has its own lock, so
-// an observer may be removed from any thread, also from inside its call. A full queue (50 lines waiting) drops the line
-// from the file or the printer, never from the list.
+// an observer may be removed from any thread, also from inside its call. A full queue (50 lines waiting)
+// drops the line from the file or the printer, never from the list.
 
 #include <atomic>
 #include <cstddef>
@@ -26,9 +26,9 @@
 #include <vector>
 
 #include "app/durable_file.h"
+#include "app/event_log_observer.h"
 #include "app/event_printer.h"
 #include "app/event_text.h"
-#include "app/event_log_observer.h"
 #include "platform/message_queue.h"
 #include "platform/observer_list.h"
 #include "platform/status.h"
@@ -57,7 +57,8 @@ class CEventLog {
 
     // ---- main thread: files ----
     // Opens the working file in `directory` ("" = the working directory),
-    // loads its lines (replacing the list) and selects the last one. With
+    // loads its lines (replacing the list) and selects the last one. A
+    // missing working file is created by the first line written, not here. With
     // more than 100 lines, the oldest 100 move to the history file. Returns
     // 32860 with the failing file's path; after a failed move the working
     // file is left whole and the log still works.
@@ -116,6 +117,7 @@ class CEventLog {
     void removeObserver(EventLogObserver& observer);
 
   private:
+    Status openExistingWorkingFile();
     bool acknowledgeLocked(std::size_t index, std::string& acknowledged);
 
     MainQueue& mainQueue_;

@@ -307,14 +307,29 @@ TEST_F(EventLogTest, AnUnwritableHistoryNamesTheHistoryFile) {
     EXPECT_EQ(kept.size(), 102u);
 }
 
-TEST_F(EventLogTest, NoStrategyMeansTheWorkingDirectory) {
+TEST_F(EventLogTest, NoDirectoryMeansTheWorkingDirectory) {
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(dir_.path());
     const Status s = log_.open("");
+    log_.addEvent(EventKind::Note, "here");
+    handleMessages();
     std::filesystem::current_path(previous);
     EXPECT_TRUE(s.ok());
     EXPECT_EQ(log_.workingFilePath(), "Kestrune.ELF");
     EXPECT_TRUE(std::filesystem::exists(working()));
+}
+
+TEST_F(EventLogTest, TheWorkingFileIsMadeByTheFirstLineNotByOpening) {
+    openLog();
+    EXPECT_FALSE(std::filesystem::exists(working()));
+    log_.setEnabled(false);
+    log_.addEvent(EventKind::Note, "not logged");
+    handleMessages();
+    EXPECT_FALSE(std::filesystem::exists(working()));
+    log_.setEnabled(true);
+    log_.addEvent(EventKind::Note, "first");
+    handleMessages();
+    EXPECT_EQ(TempDir::read(working()), "first at 10:00:00 03/07/2005\r\n");
 }
 
 class RecordingObserver final : public EventLogObserver {

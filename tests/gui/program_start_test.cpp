@@ -2,6 +2,7 @@
 // display, or from whatever directory the user happens to be in.
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -63,6 +64,22 @@ class ProgramStartTest : public QObject {
         QVERIFY2(o.finished, "the program did not end");
         QCOMPARE(o.exitCode, 0);
         QVERIFY2(o.out.startsWith(expected), qPrintable(o.out));
+    }
+
+    void startingLeavesTheCurrentDirectoryAlone() {
+        QVERIFY(home_.isValid());
+        QTemporaryDir current;
+        QVERIFY(current.isValid());
+        const QString strategy = home_.filePath("demo.ksv");
+        QVERIFY(QFile::copy(qEnvironmentVariable("KESTRUNE_SOURCE_DIR") + "/examples/demo.ksv", strategy));
+        QProcessEnvironment env = environment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        const Outcome o = run({"--screenshot", home_.filePath("shot.png"), strategy}, env, current.path());
+        QVERIFY2(o.finished, "the program did not end");
+        QCOMPARE(o.exitCode, 0);
+        const QStringList made =
+            QDir(current.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        QVERIFY2(made.isEmpty(), qPrintable(made.join(", ")));
     }
 };
 
