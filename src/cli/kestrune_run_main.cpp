@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
 
     int status = kExitStopped;
     {
-        HeadlessRun run(app, options, std::cout, stopSignal);
+        HeadlessRun run(app, options, std::cout, std::cerr, stopSignal);
         status = run.run();
     }
     app.exit();
