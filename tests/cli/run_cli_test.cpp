@@ -169,6 +169,15 @@ TEST_F(RunCliTest, AFileWithABadSignatureCannotBeLoaded) {
         << "nothing is written beside a file that did not load";
 }
 
+TEST_F(RunCliTest, AMissingFileIsNamedOnceInTheReason) {
+    const std::string path = (dir / "missing.ksv").string();
+    Child child(dir, {path});
+    ASSERT_TRUE(child.started());
+    EXPECT_EQ(child.wait(), 2);
+    EXPECT_NE(child.err().find("  " + path + ": open: "), std::string::npos) << child.err();
+    EXPECT_EQ(child.err().find(path + ": " + path), std::string::npos) << child.err();
+}
+
 TEST_F(RunCliTest, AStrategyThatOnlyPartlyLoadsIsNotRunAndSaysWhereItBroke) {
     const std::string whole = writeStrategy();
     const auto size = std::filesystem::file_size(whole);
@@ -257,18 +266,20 @@ TEST_F(RunCliTest, HelpExplainsEveryOptionAndABadCommandLineIsRefused) {
          {"--duration", "--watch", "--password", "--yes", "--no", "--quiet", "--version", "Exit status"})
         EXPECT_NE(help.out().find(option), std::string::npos) << option;
 
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"--duration", "-3", "x.ksv"},
-                                                 {"x.ksv", "--yes", "--no"},
-                                                 {"x.ksv", "--watch", "LEVEL"},
-                                                 {"x.ksv", "--watch", "T.A[x]"},
-                                                 {"x.ksv", "--watch", "T.A[1"},
-                                                 {"x.ksv", "y.ksv"},
-                                                 {"--frobnicate", "x.ksv"},
-                                                 {}}) {
-        Child bad(dir, args);
-        ASSERT_TRUE(bad.started());
-        EXPECT_EQ(bad.wait(), 1) << bad.err();
-        EXPECT_NE(bad.err().find("usage: kestrune-run"), std::string::npos) << bad.err();
+    // One line naming what is wrong, not the whole help.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> bad{
+        {{"--duration", "-3", "x.ksv"}, "-3"},       {{"x.ksv", "--yes", "--no"}, "--yes and --no"},
+        {{"x.ksv", "--watch", "LEVEL"}, "LEVEL"},    {{"x.ksv", "--watch", "T.A[x]"}, "T.A[x]"},
+        {{"x.ksv", "--watch", "T.A[1"}, "T.A[1"},    {{"x.ksv", "y.ksv"}, "y.ksv"},
+        {{"--frobnicate", "x.ksv"}, "--frobnicate"}, {{}, "no strategy file"}};
+    for (const auto& [args, named] : bad) {
+        Child child(dir, args);
+        ASSERT_TRUE(child.started());
+        EXPECT_EQ(child.wait(), 1) << child.err();
+        const std::string err = child.err();
+        EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+        EXPECT_NE(err.find(named), std::string::npos) << err;
+        EXPECT_NE(err.find("see --help"), std::string::npos) << err;
     }
 }
 
