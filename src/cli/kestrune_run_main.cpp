@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "cli/path_context.h"
 #include "cli/run/headless_run.h"
 #include "cli/run/run_options.h"
 #include "platform/stderr_user_interface.h"
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
         return kExitStopped;
     }
     if (!parsed.error.empty()) {
-        std::cerr << "kestrune-run: " << parsed.error << "\n" << runUsage();
+        std::cerr << "kestrune-run: " << parsed.error << "; see --help\n";
         return kExitUsage;
     }
     catchStopSignals();
@@ -64,13 +65,13 @@ int main(int argc, char** argv) {
     if (!app.initialize(options.file)) return kExitUsage;
     if (const Status& opened = app.openStatus(); !opened) {
         // The message box only says that loading failed; the reader knows where.
-        if (!opened.context.empty()) std::cerr << "  " << options.file << ": " << opened.context << '\n';
+        if (!opened.context.empty()) std::cerr << "  " << fileContext(options.file, opened.context) << '\n';
         return kExitNotLoaded;
     }
 
     int status = kExitStopped;
     {
-        HeadlessRun run(app, options, std::cout, stopSignal);
+        HeadlessRun run(app, options, std::cout, std::cerr, stopSignal);
         status = run.run();
     }
     app.exit();

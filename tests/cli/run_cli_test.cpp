@@ -26,7 +26,9 @@
 #include "platform/scripted_user_interface.h"
 #include "platform/temp_dir.h"
 #include "platform/tick_source.h"
+#include "properties/property_set.h"
 #include "support/eventually.h"
+#include "taskmodel/block.h"
 #include "taskmodel/block_catalogue.h"
 
 extern char** environ;
@@ -167,6 +169,15 @@ TEST_F(RunCliTest, AFileWithABadSignatureCannotBeLoaded) {
         << "nothing is written beside a file that did not load";
 }
 
+TEST_F(RunCliTest, AMissingFileIsNamedOnceInTheReason) {
+    const std::string path = (dir / "missing.ksv").string();
+    Child child(dir, {path});
+    ASSERT_TRUE(child.started());
+    EXPECT_EQ(child.wait(), 2);
+    EXPECT_NE(child.err().find("  " + path + ": open: "), std::string::npos) << child.err();
+    EXPECT_EQ(child.err().find(path + ": " + path), std::string::npos) << child.err();
+}
+
 TEST_F(RunCliTest, AStrategyThatOnlyPartlyLoadsIsNotRunAndSaysWhereItBroke) {
     const std::string whole = writeStrategy();
     const auto size = std::filesystem::file_size(whole);
@@ -210,16 +221,27 @@ TEST_F(RunCliTest, TheErrorLimitStopsTheRunWithFour) {
     EXPECT_NE(out.find("event: Strategy plant.ksv stopped at "), std::string::npos) << out;
 }
 
-TEST_F(RunCliTest, WatchedTagsArePrintedOncePerSecond) {
-    // Not held: the run starts it from its initial value.
-    const std::string path =
-        writeStrategy([](StrategyDocument& d) { d.findVirtualTag("LEVEL")->setHold(false); });
-    Child child(dir, {path, "--duration", "2.5", "--watch", "VIRTASK.LEVEL,TASK0.SYSINFO", "--watch=NOPE.X",
-                      "--quiet"});
+TEST_F(RunCliTest, WatchedTagsArePrintedOncePerSecondAndUnknownOnesReportedOnce) {
+    // Not held: the run starts it from its initial value. AI1 reads the
+    // simulated board into one element per channel.
+    const std::string path = writeStrategy([](StrategyDocument& d) {
+        d.findVirtualTag("LEVEL")->setHold(false);
+        Block* ai = d.task(0).addBlock(kAnalogInputKind, {40, 40, 72, 72}).block;
+        ASSERT_NE(ai, nullptr);
+        PropertySet settings = ai->properties();
+        for (std::size_t i = 0; i < settings.size(); ++i)
+            if (settings.field(i).key == "device") {
+                const PropertySet::Change board{i, std::string("0:0")};
+                ASSERT_TRUE(settings.apply({&board, 1}));
+            }
+    });
+    Child child(dir, {path, "--duration", "2.5", "--watch", "VIRTASK.LEVEL,TASK0.SYSINFO,TASK1.AI1[1]",
+                      "--watch=NOPE.X,VIRTASK.LEVEL[0],TASK1.AI1[999]", "--quiet"});
     ASSERT_TRUE(child.started());
     EXPECT_EQ(child.wait(), 0) << child.err();
     const std::string out = child.out();
-    const std::regex line(R"(^[0-9]+\.[0-9] VIRTASK\.LEVEL=12\.5 TASK0\.SYSINFO=3 NOPE\.X=\?$)");
+    const std::regex line(
+        R"(^[0-9]+\.[0-9] VIRTASK\.LEVEL=12\.5 TASK0\.SYSINFO=3 TASK1\.AI1\[1\]=-?[0-9.e+-]+$)");
     std::istringstream lines(out);
     int matching = 0;
     for (std::string l; std::getline(lines, l);) {
@@ -227,6 +249,13 @@ TEST_F(RunCliTest, WatchedTagsArePrintedOncePerSecond) {
         matching += std::regex_match(l, line) ? 1 : 0;
     }
     EXPECT_GE(matching, 1) << out;
+    const std::string err = child.err();
+    for (const char* problem : {"--watch NOPE.X: no such tag\n", "--watch VIRTASK.LEVEL[0]: not an array\n",
+                                "--watch TASK1.AI1[999]: the tag has 32 elements\n"}) {
+        const auto at = err.find(problem);
+        EXPECT_NE(at, std::string::npos) << problem << err;
+        EXPECT_EQ(err.find(problem, at + 1), std::string::npos) << "said once: " << err;
+    }
 }
 
 TEST_F(RunCliTest, HelpExplainsEveryOptionAndABadCommandLineIsRefused) {
@@ -237,16 +266,20 @@ TEST_F(RunCliTest, HelpExplainsEveryOptionAndABadCommandLineIsRefused) {
          {"--duration", "--watch", "--password", "--yes", "--no", "--quiet", "--version", "Exit status"})
         EXPECT_NE(help.out().find(option), std::string::npos) << option;
 
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"--duration", "-3", "x.ksv"},
-                                                 {"x.ksv", "--yes", "--no"},
-                                                 {"x.ksv", "--watch", "LEVEL"},
-                                                 {"x.ksv", "y.ksv"},
-                                                 {"--frobnicate", "x.ksv"},
-                                                 {}}) {
-        Child bad(dir, args);
-        ASSERT_TRUE(bad.started());
-        EXPECT_EQ(bad.wait(), 1) << bad.err();
-        EXPECT_NE(bad.err().find("usage: kestrune-run"), std::string::npos) << bad.err();
+    // One line naming what is wrong, not the whole help.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> bad{
+        {{"--duration", "-3", "x.ksv"}, "-3"},       {{"x.ksv", "--yes", "--no"}, "--yes and --no"},
+        {{"x.ksv", "--watch", "LEVEL"}, "LEVEL"},    {{"x.ksv", "--watch", "T.A[x]"}, "T.A[x]"},
+        {{"x.ksv", "--watch", "T.A[1"}, "T.A[1"},    {{"x.ksv", "y.ksv"}, "y.ksv"},
+        {{"--frobnicate", "x.ksv"}, "--frobnicate"}, {{}, "no strategy file"}};
+    for (const auto& [args, named] : bad) {
+        Child child(dir, args);
+        ASSERT_TRUE(child.started());
+        EXPECT_EQ(child.wait(), 1) << child.err();
+        const std::string err = child.err();
+        EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+        EXPECT_NE(err.find(named), std::string::npos) << err;
+        EXPECT_NE(err.find("see --help"), std::string::npos) << err;
     }
 }
 

@@ -8,6 +8,7 @@
 #include "cli/ksv/json_format.h"
 #include "cli/ksv/ksv_environment.h"
 #include "cli/ksv/strategy_json.h"
+#include "cli/path_context.h"
 #include "document/document_commands.h"
 #include "document/strategy_file.h"
 #include "platform/safe_file.h"
@@ -86,7 +87,7 @@ void report(std::ostream& err, const Status& status, std::string_view file) {
     while (!text.empty() && text.back() == '\n') text.pop_back();
     if (text.ends_with(": ")) text += file;
     err << text << '\n';
-    if (!status.context.empty()) err << "  " << file << ": " << status.context << '\n';
+    if (!status.context.empty()) err << "  " << fileContext(file, status.context) << '\n';
 }
 
 // Reads FILE into `document`: the exit status, with the messages written.
@@ -188,8 +189,7 @@ int runKsv(std::span<const std::string> args, std::ostream& out, std::ostream& e
     }
     const Arguments a = parse(args);
     if (!a.problem.empty()) {
-        err << "kestrune-ksv: " << a.problem << "\n\n";
-        printUsage(err);
+        err << "kestrune-ksv: " << a.problem << "; see --help\n";
         return kExitNotLoaded;
     }
     StderrUserInterface ui(err);

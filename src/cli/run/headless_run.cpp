@@ -20,9 +20,9 @@ constexpr std::chrono::seconds kWatchInterval{1};
 
 }  // namespace
 
-HeadlessRun::HeadlessRun(Application& app, const RunOptions& options, std::ostream& out,
+HeadlessRun::HeadlessRun(Application& app, const RunOptions& options, std::ostream& out, std::ostream& err,
                          const std::atomic<int>& stopSignal)
-    : app_(app), options_(options), out_(out), stopSignal_(stopSignal) {
+    : app_(app), options_(options), out_(out), err_(err), stopSignal_(stopSignal) {
     app_.runControl().addObserver(*this);
     app_.eventLog().addObserver(*this);
 }
@@ -34,6 +34,7 @@ HeadlessRun::~HeadlessRun() {
 
 int HeadlessRun::run() {
     RunControl& control = app_.runControl();
+    chooseWatchedTags();
     started_ = std::chrono::steady_clock::now();
     nextWatch_ = started_ + kWatchInterval;
     const Code refused = control.start();
@@ -69,19 +70,31 @@ int HeadlessRun::run() {
     return control.lastStopReason() == StopReason::ErrorLimit ? kExitErrorLimit : kExitStopped;
 }
 
+// The open strategy has published its tags: a name that is not there now is
+// a typing error, said once rather than as "?" on every line.
+void HeadlessRun::chooseWatchedTags() {
+    for (const WatchedTag& tag : options_.watch) {
+        if (const std::string problem = watchProblem(app_.tags(), tag); !problem.empty())
+            err_ << "kestrune-run: --watch " << tag.text() << ": " << problem << '\n';
+        else
+            watched_.push_back(tag);
+    }
+    err_.flush();
+}
+
 void HeadlessRun::printWatchLine() {
     const auto now = std::chrono::steady_clock::now();
     // Only while the run lasts: after the stop the tags hold what the stop left.
-    if (options_.watch.empty() || now < nextWatch_ || app_.runControl().isIdle()) return;
+    if (watched_.empty() || now < nextWatch_ || app_.runControl().isIdle()) return;
     const std::chrono::duration<double> elapsed = now - started_;
-    out_ << watchLine(elapsed.count(), app_.tags(), options_.watch) << '\n';
+    out_ << watchLine(elapsed.count(), app_.tags(), watched_) << '\n';
     // A loop held up for longer than a second skips the lines it missed.
     while (nextWatch_ <= now) nextWatch_ += kWatchInterval;
 }
 
 std::chrono::milliseconds HeadlessRun::waitTime(std::chrono::steady_clock::time_point now) const {
     std::chrono::steady_clock::time_point until = now + kLongestWait;
-    if (!options_.watch.empty()) until = std::min(until, nextWatch_);
+    if (!watched_.empty()) until = std::min(until, nextWatch_);
     if (auto* timers = dynamic_cast<const ClockTimerService*>(&app_.timers()))
         if (const auto deadline = timers->nextDeadline()) until = std::min(until, *deadline);
     if (options_.durationSeconds) {

@@ -27,8 +27,9 @@ class ScanTask;
 
 class HeadlessRun final : public RunObserver, public EventLogObserver {
   public:
-    // `stopSignal` becomes non-zero when a signal asks for the end.
-    HeadlessRun(Application& app, const RunOptions& options, std::ostream& out,
+    // `stopSignal` becomes non-zero when a signal asks for the end; a watched
+    // tag that cannot be watched is reported on `err` once, before the start.
+    HeadlessRun(Application& app, const RunOptions& options, std::ostream& out, std::ostream& err,
                 const std::atomic<int>& stopSignal);
     ~HeadlessRun() override;
     HeadlessRun(const HeadlessRun&) = delete;
@@ -52,6 +53,7 @@ class HeadlessRun final : public RunObserver, public EventLogObserver {
     bool strategyEnded();
     std::chrono::milliseconds waitTime(std::chrono::steady_clock::time_point now) const;
     void printEvents();
+    void chooseWatchedTags();
     void printWatchLine();
     void printLine(const std::string& text);
     std::string timeText() const;
@@ -60,7 +62,9 @@ class HeadlessRun final : public RunObserver, public EventLogObserver {
     Application& app_;
     const RunOptions& options_;
     std::ostream& out_;
+    std::ostream& err_;
     const std::atomic<int>& stopSignal_;
+    std::vector<WatchedTag> watched_;  // the watched tags the tag database has
     std::chrono::steady_clock::time_point started_;
     std::chrono::steady_clock::time_point nextWatch_;
     std::string lastState_;

@@ -33,10 +33,30 @@ std::optional<double> parseSeconds(const std::string& text) {
 
 }  // namespace
 
+std::string WatchedTag::text() const {
+    std::string text = task + "." + tag;
+    if (element) text += "[" + std::to_string(*element) + "]";
+    return text;
+}
+
 std::optional<WatchedTag> parseWatchedTag(const std::string& text) {
     const auto dot = text.find('.');
     if (dot == std::string::npos || dot == 0 || dot + 1 >= text.size()) return std::nullopt;
-    return WatchedTag{text.substr(0, dot), text.substr(dot + 1)};
+    WatchedTag watched{text.substr(0, dot), text.substr(dot + 1), std::nullopt};
+    const auto open = watched.tag.find('[');
+    if (open == std::string::npos) {
+        if (watched.tag.find(']') != std::string::npos) return std::nullopt;
+        return watched;
+    }
+    const std::string digits = watched.tag.substr(open + 1, watched.tag.size() - open - 2);
+    if (open == 0 || watched.tag.back() != ']' || digits.empty() || digits.size() > 5 ||
+        digits.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const unsigned long element = std::stoul(digits);
+    if (element > 0xFFFF) return std::nullopt;
+    watched.element = static_cast<std::uint16_t>(element);
+    watched.tag.erase(open);
+    return watched;
 }
 
 ParsedRunOptions parseRunOptions(const std::vector<std::string>& args) {
@@ -68,14 +88,14 @@ ParsedRunOptions parseRunOptions(const std::vector<std::string>& args) {
             if (!seconds) return fail("--duration: not a positive number of seconds: " + value);
             o.durationSeconds = seconds;
         } else if (isOption(arg, "--watch")) {
-            if (!takeValue(args, i, "--watch", value)) return fail("--watch needs TASK.TAG");
+            if (!takeValue(args, i, "--watch", value)) return fail("--watch needs TASK.TAG or TASK.TAG[N]");
             std::size_t start = 0;
             while (start <= value.size()) {
                 const auto comma = value.find(',', start);
                 const std::string item =
                     value.substr(start, comma == std::string::npos ? comma : comma - start);
                 const auto tag = parseWatchedTag(item);
-                if (!tag) return fail("--watch: not TASK.TAG: " + item);
+                if (!tag) return fail("--watch: not TASK.TAG or TASK.TAG[N]: " + item);
                 o.watch.push_back(*tag);
                 if (comma == std::string::npos) break;
                 start = comma + 1;
@@ -96,7 +116,7 @@ ParsedRunOptions parseRunOptions(const std::vector<std::string>& args) {
 }
 
 std::string runUsage() {
-    return R"(usage: kestrune-run FILE [--duration SECONDS] [--watch TASK.TAG[,TASK.TAG...]]
+    return R"(usage: kestrune-run FILE [--duration SECONDS] [--watch TASK.TAG[N][,TASK.TAG...]]
                     [--password TEXT] [--yes | --no] [--quiet]
        kestrune-run --help | --version
 
@@ -111,8 +131,10 @@ Options:
                       without it the run lasts until a signal or its own stop
   --watch LIST        once per second print one line: the elapsed seconds with
                       one decimal, then TASK.TAG=value for each tag of the
-                      comma-separated list (arrays as [v0,v1,...], "?" for a
-                      tag the tag database does not have); may be repeated
+                      comma-separated list (arrays as [v0,v1,...]; TASK.TAG[N]
+                      is element N of an array, counted from 0); a tag the
+                      tag database does not have is reported once at the
+                      start and left out; may be repeated
   --password TEXT     the password of a protected strategy (answers every
                       password prompt)
   --yes               answer every question OK / Yes (an unsaved strategy is

@@ -1,9 +1,10 @@
 #pragma once
 // The command line of kestrune-run:
-//   kestrune-run FILE [--duration SECONDS] [--watch TASK.TAG[,TASK.TAG...]]
+//   kestrune-run FILE [--duration SECONDS] [--watch TASK.TAG[N][,TASK.TAG...]]
 //                [--password TEXT] [--yes | --no] [--quiet]
 //   kestrune-run --help | --version
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +24,10 @@ inline constexpr int kExitHoldNotSaved = 5;  // stopped, but the retained values
 struct WatchedTag {
     std::string task;
     std::string tag;
+    std::optional<std::uint16_t> element;  // one element of an array tag
+
+    // As the command line spells it: "TASK.TAG" or "TASK.TAG[N]".
+    std::string text() const;
 };
 
 struct RunOptions {
@@ -43,7 +48,8 @@ struct ParsedRunOptions {
 
 ParsedRunOptions parseRunOptions(const std::vector<std::string>& arguments);
 
-// "TASK.TAG" (split at the first '.'); nullopt when either part is empty.
+// "TASK.TAG" or "TASK.TAG[N]" (split at the first '.'); nullopt when either
+// part is empty or N is not an element number.
 std::optional<WatchedTag> parseWatchedTag(const std::string& text);
 
 std::string runUsage();
