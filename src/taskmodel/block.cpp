@@ -241,8 +241,15 @@ Status Block::Load(BinaryReader& in, int fileVersion) {
     RecordReader record(in, fileTag());
     tag_.withdraw(taskName());
     Status body = loadCommon(in, fileVersion);
+    // Past the common part the block has its stored name: a damage report
+    // leads with the names the user knows it by, the record's place follows.
+    const bool named = body.ok();
     if (body) body = LoadPayload(in, fileVersion, record);
     Status result = record.finish(std::move(body));
+    if (!result && named) {
+        const std::string who = "block " + (caption().empty() ? name() : caption() + " (" + name() + ")");
+        result.context = who + (record.cutShort() ? " is cut short: " : ": ") + result.context;
+    }
     publishTag();
     return result;
 }

@@ -18,11 +18,14 @@ RecordReader::RecordReader(BinaryReader& in, const FourCC& tag) : in_(in), tag_(
     length_ = in_.u16();
     if (in_.failed()) return;
     fits_ = length_ <= in_.remaining();
-    record_ = in_.beginRecord(length_);
+    // A record the stream cuts short is still read as far as it goes, so
+    // that its object can say who it is; finish() reports the cut.
+    record_ = in_.beginRecord(fits_ ? length_ : in_.remaining());
 }
 
 Status RecordReader::finish(Status body) {
     const std::string where = std::string(toString(tag_)) + " record at byte " + std::to_string(start_);
+    cutShort_ = in_.failed() || !fits_;
     if (length_ == 0 && in_.failed() && !fits_) {
         return {kRecordLoadError, where + ": no room for its length"};
     }
@@ -30,6 +33,8 @@ Status RecordReader::finish(Status body) {
     const bool ranOut = in_.failed();
     in_.endRecord(record_);
     if (!fits_) {
+        // The stream ended inside the record: nothing after it can be read.
+        in_.skip(in_.remaining() + 1);
         return {kRecordLoadError,
                 where + ": states " + std::to_string(length_) + " bytes, the stream ends first"};
     }

@@ -40,6 +40,8 @@ class RecordReader {
     // Moves to the record's end and returns `body` or, when the record ran out
     // (or never fitted the stream), an error that says where.
     Status finish(Status body);
+    // After finish(): whether the record ran out or never fitted the stream.
+    bool cutShort() const { return cutShort_; }
 
   private:
     BinaryReader& in_;
@@ -47,6 +49,7 @@ class RecordReader {
     std::size_t start_;
     std::size_t length_ = 0;
     bool fits_ = false;
+    bool cutShort_ = false;
     BinaryReader::Record record_{};
 };
 

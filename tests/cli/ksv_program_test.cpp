@@ -152,6 +152,22 @@ TEST_F(ProgramTest, ARecordOfAnUnknownKindIsALoadErrorAndKept) {
         std::equal(bytes.begin() + kAfterProtection, bytes.end(), rebuilt.begin() + kAfterProtection));
 }
 
+TEST_F(ProgramTest, ADamagedBlockIsNamedBeforeItsRecord) {
+    auto document = sample();
+    static_cast<Block*>(document->task(0).graph().nodes().back())->setCaption("Flow");
+    std::vector<std::uint8_t> bytes = bytesOf(*document);
+    const std::string pid = "BPID";
+    const auto at = std::search(bytes.begin(), bytes.end(), pid.begin(), pid.end());
+    ASSERT_NE(at, bytes.end());
+    // Two bytes short of the record's end: the name and caption are whole.
+    const std::size_t end = static_cast<std::size_t>(at - bytes.begin()) + 6 + (at[4] | at[5] << 8);
+    bytes.resize(end - 2);
+    const RunResult r = run("check " + quoted(writeFile("cut.ksv", bytes)));
+    EXPECT_EQ(r.exitStatus, 1) << r.err;
+    EXPECT_NE(r.err.find(": block Flow (PID1) is cut short: BPID record at byte "), std::string::npos)
+        << r.err;
+}
+
 TEST_F(ProgramTest, AProtectedFileNeedsItsPassword) {
     auto document = sample();
     ASSERT_TRUE(document->protection().protect("s3cret"));
