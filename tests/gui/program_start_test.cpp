@@ -8,33 +8,17 @@
 #include <QTest>
 
 #include "gui/gui_test_registry.h"
+#include "gui/program_run.h"
 
 class ProgramStartTest : public QObject {
     Q_OBJECT
 
-    struct Outcome {
-        bool finished = false;
-        int exitCode = -1;
-        QString out;
-    };
-
-    // Generous: the bound only tells a hang from a slow machine.
-    static constexpr int kHangMs = 60000;
+    using Outcome = kestrune::testing_support::ProgramOutcome;
 
     QTemporaryDir home_;
 
-    static Outcome run(const QStringList& args, const QProcessEnvironment& env,
-                       const QString& directory = {}) {
-        QProcess program;
-        program.setProcessEnvironment(env);
-        if (!directory.isEmpty()) program.setWorkingDirectory(directory);
-        program.start(qEnvironmentVariable("KESTRUNE_BINARY_DIR") + "/bin/kestrune", args);
-        Outcome o;
-        o.finished = program.waitForFinished(kHangMs);
-        if (!o.finished) program.kill();
-        o.exitCode = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
-        o.out = QString::fromUtf8(program.readAllStandardOutput());
-        return o;
+    static Outcome run(const QStringList& args, const QProcessEnvironment& env, const QString& directory = {}) {
+        return kestrune::testing_support::runKestrune(args, env, directory);
     }
 
     QProcessEnvironment environment() const {

@@ -9,39 +9,24 @@
 #include <QTest>
 
 #include "gui/gui_test_registry.h"
+#include "gui/program_run.h"
 
 using namespace kestrune::testing_support;
 
 class ScreenshotProgramTest : public QObject {
     Q_OBJECT
 
-    struct Outcome {
-        bool finished = false;
-        int exitCode = -1;
-        QString err;
-    };
-
-    // Generous: the bound only tells a hang from a slow machine.
-    static constexpr int kHangMs = 60000;
+    using Outcome = ProgramOutcome;
 
     QTemporaryDir home_;
 
     static QString demoPath() { return qEnvironmentVariable("KESTRUNE_SOURCE_DIR") + "/examples/demo.ksv"; }
 
     Outcome screenshot(const QString& png, const QString& strategy) {
-        QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("KESTRUNE_HOME", home_.path());
-        program.setProcessEnvironment(env);
-        program.start(qEnvironmentVariable("KESTRUNE_BINARY_DIR") + "/bin/kestrune",
-                      {"--screenshot", png, strategy});
-        Outcome o;
-        o.finished = program.waitForFinished(kHangMs);
-        if (!o.finished) program.kill();
-        o.exitCode = program.exitCode();
-        o.err = QString::fromUtf8(program.readAllStandardError());
-        return o;
+        return runKestrune({"--screenshot", png, strategy}, env);
     }
 
     QString copyOfDemo(const QString& name, qint64 keepBytes) {

@@ -64,6 +64,14 @@ inline int compareFast(const BasicValue& a, const BasicValue& b) {
     return basicCompare(a, b);
 }
 
+// The right operand of a fused operator: the local the code word names for the
+// ...L forms, otherwise the word itself as an Integer constant, made in `constant`.
+inline const BasicValue& fusedOperand(BasicOp op, std::int32_t word, const BasicValue* base, BasicValue& constant) {
+    if (op >= BasicOp::AddL) return base[word];
+    constant.setInt(BasicType::Integer, word);
+    return constant;
+}
+
 }  // namespace
 
 void BasicMachine::execute() {
@@ -442,9 +450,7 @@ void BasicMachine::execute() {
                     case BasicOp::MulL: {
                         BasicValue& a = sp[-1];
                         BasicValue k;
-                        const bool local = op >= BasicOp::AddL;
-                        if (!local) k.setInt(BasicType::Integer, code[pc]);
-                        const BasicValue& b = local ? base[code[pc]] : k;
+                        const BasicValue& b = fusedOperand(op, code[pc], base, k);
                         const BasicOp plain = basicPlainOp(op);
                         if (!wholeArithmetic(plain, a, b)) {
                             if (a.type() == BasicType::Double && b.type() == BasicType::Double && plain <= BasicOp::Mul) {
@@ -508,9 +514,7 @@ void BasicMachine::execute() {
                     case BasicOp::GeL: {
                         BasicValue& a = sp[-1];
                         BasicValue k;
-                        const bool local = op >= BasicOp::AddL;
-                        if (!local) k.setInt(BasicType::Integer, code[pc]);
-                        const BasicValue& b = local ? base[code[pc]] : k;
+                        const BasicValue& b = fusedOperand(op, code[pc], base, k);
                         const int c = compareFast(a, b);
                         bool r;
                         switch (basicPlainOp(op)) {
